@@ -1,0 +1,230 @@
+// libFuzzer target for the way a document is opened: the zip package, its content types and
+// relationships, the main story and the form fields and tables read from it, then a save of
+// the package and a second open of what was saved.
+//
+// WordError is the expected answer to a bad file; any other exception, a sanitizer report or
+// an abort is a finding.
+
+#include "wordauto/document_model.h"
+#include "wordauto/package.h"
+#include "wordauto/word_error.h"
+
+#include <zip.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using wordauto::WordError;
+using wordauto::detail::DocumentModel;
+
+// Small bounds: the fuzzer should find the checks, not exhaust the machine.
+wordauto::opc::Limits fuzzLimits()
+{
+    wordauto::opc::Limits l;
+    l.maxFileBytes = 1u << 20;
+    l.maxPartBytes = 4u << 20;
+    l.maxTotalBytes = 8u << 20;
+    l.maxParts = 256;
+    return l;
+}
+
+struct FieldSnapshot {
+    std::string name;
+    std::string result;
+    bool checked;
+    bool operator==(const FieldSnapshot&) const = default;
+};
+
+// What the parser of a check list reads from a document.
+std::vector<FieldSnapshot> readDocument(DocumentModel& model)
+{
+    std::vector<FieldSnapshot> seen;
+    const auto& fields = model.fields();
+    for (std::size_t i = 0; i < fields.count(); ++i) {
+        const auto& f = fields.at(i);
+        FieldSnapshot s{f.name(), f.result(), f.checked()};
+        (void)f.statusText();
+        (void)f.helpText();
+        // A name the index gives back must lead to a field of that name.
+        const std::size_t found = fields.find(s.name);
+        if (found == wordauto::detail::FormFieldIndex::npos && !s.name.empty()) {
+            std::fprintf(stderr, "field \"%s\" not found by its own name\n", s.name.c_str());
+            std::abort();
+        }
+        seen.push_back(std::move(s));
+    }
+    std::size_t cells = 0;
+    for (const auto& table : model.topLevelTables())
+        for (const auto& row : model.rowsOf(table))
+            for (auto c = row.child("w:tc"); c; c = c.next_sibling("w:tc"))
+                ++cells;
+    (void)cells;
+    // Protection and styles are read when the document is shown.
+    (void)model.relatedXml(wordauto::opc::reltype::settings, false);
+    (void)model.relatedXml(wordauto::opc::reltype::styles, false);
+    return seen;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<FieldSnapshot> before;
+    std::string saved;
+    try {
+        auto package = wordauto::opc::Package::fromBytes(
+            std::string(reinterpret_cast<const char*>(data), size), "fuzz.docx", fuzzLimits());
+        auto model = DocumentModel::fromPackage(std::move(package), "", true);
+        before = readDocument(*model);
+        saved = model->package().toBytes();
+    } catch (const WordError&) {
+        return 0;
+    }
+
+    // What the program saved it must open again, with the same fields.
+    try {
+        auto again = DocumentModel::fromPackage(
+            wordauto::opc::Package::fromBytes(std::move(saved), "fuzz-saved.docx", fuzzLimits()),
+            "", true);
+        if (readDocument(*again) != before) {
+            std::fprintf(stderr, "fields differ after save and reopen\n");
+            std::abort();
+        }
+    } catch (const WordError& e) {
+        std::fprintf(stderr, "saved package does not open again: %s\n", e.what());
+        std::abort();
+    }
+    return 0;
+}
+
+// Byte mutations of a zip almost never get past the checksums, so half the time the mutator
+// opens the package, mutates one part (mostly the main story) and packs it again.
+extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+std::optional<Entries> unpack(const std::uint8_t* data, std::size_t size)
+{
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(data, size, 0, &err);
+    zip_error_fini(&err);
+    if (!src)
+        return std::nullopt;
+    zip_t* z = zip_open_from_source(src, ZIP_RDONLY, nullptr);
+    if (!z) {
+        zip_source_free(src);
+        return std::nullopt;
+    }
+    Entries entries;
+    const zip_int64_t n = zip_get_num_entries(z, 0);
+    bool ok = n > 0 && n < 256;
+    for (zip_int64_t i = 0; ok && i < n; ++i) {
+        const auto idx = static_cast<zip_uint64_t>(i);
+        zip_stat_t st;
+        zip_stat_init(&st);
+        ok = zip_stat_index(z, idx, 0, &st) == 0 && (st.valid & ZIP_STAT_NAME)
+             && (st.valid & ZIP_STAT_SIZE) && st.size < (1u << 20);
+        zip_file_t* f = ok ? zip_fopen_index(z, idx, 0) : nullptr;
+        ok = f != nullptr;
+        std::string content(ok ? st.size : 0, '\0');
+        if (f) {
+            ok = zip_fread(f, content.data(), content.size())
+                 == static_cast<zip_int64_t>(content.size());
+            zip_fclose(f);
+        }
+        if (ok)
+            entries.emplace_back(st.name, std::move(content));
+    }
+    zip_discard(z);
+    return ok ? std::optional<Entries>(std::move(entries)) : std::nullopt;
+}
+
+std::optional<std::string> pack(const Entries& entries)
+{
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
+    zip_error_fini(&err);
+    if (!out)
+        return std::nullopt;
+    zip_source_keep(out);
+    zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, nullptr);
+    bool ok = z != nullptr;
+    for (const auto& [name, content] : entries) {
+        if (!ok)
+            break;
+        zip_source_t* s = zip_source_buffer(z, content.data(), content.size(), 0);
+        const zip_int64_t idx = s ? zip_file_add(z, name.c_str(), s, ZIP_FL_ENC_UTF_8) : -1;
+        if (idx < 0) {
+            if (s)
+                zip_source_free(s);
+            ok = false;
+            break;
+        }
+        // Stored, so that plain byte mutations of the result still land in the XML.
+        zip_set_file_compression(z, static_cast<zip_uint64_t>(idx), ZIP_CM_STORE, 0);
+    }
+    if (z && (!ok || zip_close(z) != 0)) {
+        zip_discard(z);
+        ok = false;
+    }
+    std::string bytes;
+    if (ok && zip_source_open(out) == 0) {
+        zip_source_seek(out, 0, SEEK_END);
+        const zip_int64_t n = zip_source_tell(out);
+        zip_source_seek(out, 0, SEEK_SET);
+        if (n > 0) {
+            bytes.resize(static_cast<std::size_t>(n));
+            ok = zip_source_read(out, bytes.data(), bytes.size()) == n;
+        } else {
+            ok = false;
+        }
+        zip_source_close(out);
+    } else {
+        ok = false;
+    }
+    zip_source_free(out);
+    return ok ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
+} // namespace
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,
+                                               std::size_t maxSize, unsigned int seed)
+{
+    std::minstd_rand rng(seed);
+    if (rng() % 2 == 0)
+        return LLVMFuzzerMutate(data, size, maxSize);
+    auto entries = unpack(data, size);
+    if (!entries || entries->empty())
+        return LLVMFuzzerMutate(data, size, maxSize);
+
+    std::size_t pick = rng() % entries->size();
+    if (rng() % 3 != 0)
+        for (std::size_t i = 0; i < entries->size(); ++i)
+            if ((*entries)[i].first == "word/document.xml")
+                pick = i;
+    std::string& part = (*entries)[pick].second;
+    const std::size_t used = part.size();
+    part.resize(used + used / 4 + 64);
+    part.resize(LLVMFuzzerMutate(reinterpret_cast<std::uint8_t*>(part.data()), used, part.size()));
+
+    const auto bytes = pack(*entries);
+    if (!bytes || bytes->size() > maxSize)
+        return LLVMFuzzerMutate(data, size, maxSize);
+    std::memcpy(data, bytes->data(), bytes->size());
+    return bytes->size();
+}

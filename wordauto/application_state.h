@@ -1,0 +1,43 @@
+#pragma once
+
+#include "wordauto/doc_application.h"
+#include "wordauto/document_model.h"
+
+#include <memory>
+#include <vector>
+
+namespace wordauto::detail {
+
+// Where the selection stands: between blocks of the active document's body. `start` and `end`
+// are the blocks before which the selection begins and ends (empty: the end of the body).
+struct SelectionState {
+    std::weak_ptr<DocumentModel> doc;
+    pugi::xml_node start;
+    pugi::xml_node end;
+    unsigned removalGen = 0;
+};
+
+struct ApplicationState {
+    bool running = true;
+    bool visible = false;
+    std::vector<std::shared_ptr<DocumentModel>> documents; // in the order they were opened
+    std::shared_ptr<DocumentModel> active;
+    int untitled = 0;
+    SelectionState selection;
+
+    void ensureRunning() const;
+    void activate(const std::shared_ptr<DocumentModel>& doc);
+    // Closes one document: asks, saves or discards as saveChanges says. False when the user
+    // cancelled.
+    bool close(const std::shared_ptr<DocumentModel>& doc, int saveChanges);
+    // The selection, moved to the start of the active document when its blocks went away.
+    SelectionState& liveSelection();
+};
+
+// The installed save prompt (Close() and Quit() without arguments).
+SaveAnswer askToSave(const std::string& documentName);
+
+// The body block (a direct child of w:body) that holds node.
+pugi::xml_node blockOf(pugi::xml_node node);
+
+} // namespace wordauto::detail

@@ -1,0 +1,183 @@
+#include "wordauto/doc_application.h"
+
+#include "wordauto/application_state.h"
+#include "wordauto/word_error.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wordauto {
+
+namespace {
+
+std::vector<std::weak_ptr<detail::ApplicationState>>& registry()
+{
+    static std::vector<std::weak_ptr<detail::ApplicationState>> instances;
+    return instances;
+}
+
+DOC_Application::SavePrompt& savePrompt()
+{
+    static DOC_Application::SavePrompt prompt;
+    return prompt;
+}
+
+} // namespace
+
+namespace detail {
+
+void ApplicationState::ensureRunning() const
+{
+    if (!running)
+        throw WordError("L'istanza di Word è terminata: l'operazione non è più possibile");
+}
+
+void ApplicationState::activate(const std::shared_ptr<DocumentModel>& doc)
+{
+    active = doc;
+    selection = SelectionState{};
+    if (doc) {
+        selection.doc = doc;
+        selection.start = selection.end = doc->body().first_child();
+        if (std::strcmp(selection.start.name(), "w:sectPr") == 0)
+            selection.start = selection.end = pugi::xml_node();
+        selection.removalGen = doc->removalGeneration();
+    }
+}
+
+SelectionState& ApplicationState::liveSelection()
+{
+    auto doc = selection.doc.lock();
+    if (doc != active || (doc && doc->removalGeneration() != selection.removalGen))
+        activate(active);
+    return selection;
+}
+
+bool ApplicationState::close(const std::shared_ptr<DocumentModel>& doc, int saveChanges)
+{
+    if (doc->changed()) {
+        if (saveChanges == wdPromptToSaveChanges) {
+            switch (askToSave(doc->name())) {
+            case SaveAnswer::Yes:
+                doc->save();
+                break;
+            case SaveAnswer::No:
+                break;
+            case SaveAnswer::Cancel:
+                return false;
+            }
+        } else if (saveChanges == wdSaveChanges) {
+            doc->save();
+        }
+    }
+    doc->markClosed();
+    documents.erase(std::remove(documents.begin(), documents.end(), doc), documents.end());
+    if (active == doc)
+        activate(documents.empty() ? nullptr : documents.back());
+    return true;
+}
+
+SaveAnswer askToSave(const std::string& documentName)
+{
+    return savePrompt() ? savePrompt()(documentName) : SaveAnswer::Cancel;
+}
+
+pugi::xml_node blockOf(pugi::xml_node node)
+{
+    while (node && node.parent() && std::strcmp(node.parent().name(), "w:body") != 0)
+        node = node.parent();
+    return node;
+}
+
+} // namespace detail
+
+DOC_Application::DOC_Application() : state_(std::make_shared<detail::ApplicationState>())
+{
+    auto& all = registry();
+    all.erase(std::remove_if(all.begin(), all.end(), [](const auto& w) { return w.expired(); }),
+              all.end());
+    all.push_back(state_);
+}
+
+DOC_Documents DOC_Application::Documents() const
+{
+    state_->ensureRunning();
+    return DOC_Documents(state_);
+}
+
+DOC_Document DOC_Application::ActiveDocument() const
+{
+    state_->ensureRunning();
+    if (!state_->active)
+        throw WordError("Nessun documento è aperto in Word");
+    return DOC_Document(DocRef{state_, state_->active});
+}
+
+DOC_Selection DOC_Application::Selection() const
+{
+    state_->ensureRunning();
+    return DOC_Selection(state_);
+}
+
+bool DOC_Application::Visible() const
+{
+    state_->ensureRunning();
+    return state_->visible;
+}
+
+void DOC_Application::Visible(bool visible)
+{
+    state_->ensureRunning();
+    state_->visible = visible;
+}
+
+void DOC_Application::Quit(int saveChanges)
+{
+    state_->ensureRunning();
+    // Ask about every changed document first, so a cancel leaves everything open.
+    std::vector<std::pair<std::shared_ptr<detail::DocumentModel>, bool>> plan;
+    for (const auto& doc : state_->documents) {
+        bool save = false;
+        if (doc->changed()) {
+            if (saveChanges == wdPromptToSaveChanges) {
+                const SaveAnswer a = detail::askToSave(doc->name());
+                if (a == SaveAnswer::Cancel)
+                    throw WordError("Chiusura di Word annullata");
+                save = a == SaveAnswer::Yes;
+            } else {
+                save = saveChanges == wdSaveChanges;
+            }
+        }
+        plan.emplace_back(doc, save);
+    }
+    for (auto& [doc, save] : plan)
+        if (save)
+            doc->save();
+    for (auto& [doc, save] : plan)
+        doc->markClosed();
+    state_->documents.clear();
+    state_->activate(nullptr);
+    state_->running = false;
+}
+
+bool DOC_Application::IsRunning() const { return state_->running; }
+
+bool DOC_Application::WindowExists()
+{
+    for (const auto& w : registry())
+        if (auto s = w.lock(); s && s->running)
+            return true;
+    return false;
+}
+
+void DOC_Application::SetSavePrompt(SavePrompt prompt) { savePrompt() = std::move(prompt); }
+
+detail::DocumentModel& DocRef::live() const
+{
+    app->ensureRunning();
+    if (!doc || doc->closed())
+        throw WordError("Il documento è stato chiuso: l'operazione non è più possibile");
+    return *doc;
+}
+
+} // namespace wordauto

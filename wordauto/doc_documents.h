@@ -1,0 +1,65 @@
+#pragma once
+
+#include "wordauto/doc_form_fields.h"
+#include "wordauto/doc_ref.h"
+#include "wordauto/doc_sections.h"
+#include "wordauto/doc_tables.h"
+
+#include <string>
+
+namespace wordauto {
+
+inline constexpr int wdNoProtection = -1;
+inline constexpr int wdAllowOnlyRevisions = 0;
+inline constexpr int wdAllowOnlyComments = 1;
+inline constexpr int wdAllowOnlyFormFields = 2;
+inline constexpr int wdAllowOnlyReading = 3;
+
+class DOC_Document {
+public:
+    explicit DOC_Document(DocRef ref) : ref_(std::move(ref)) {}
+
+    // File name with extension ("Documento1" for a document never saved).
+    std::string Name() const;
+    std::string FullName() const;
+    void Activate();
+    // Without an argument the user is asked when the document was changed.
+    void Close(int saveChanges = -2);
+    DOC_FormFields FormFields() const { return DOC_FormFields(ref_); }
+    DOC_Bookmarks Bookmarks() const { return DOC_Bookmarks(ref_); }
+    DOC_Tables Tables() const { return DOC_Tables(ref_); }
+    DOC_Sections Sections() const { return DOC_Sections(ref_); }
+    int ProtectionType() const;
+    void Unprotect();
+    void Protect_(int type, bool noReset);
+    void CopyStylesFromTemplate(const std::string& templatePath);
+    void SaveAs(const std::string& path);
+    void Save();
+    bool Saved() const;
+    bool ReadOnly() const;
+
+    bool operator==(const DOC_Document& other) const { return ref_.doc == other.ref_.doc; }
+
+private:
+    DocRef ref_;
+};
+
+class DOC_Documents {
+public:
+    explicit DOC_Documents(std::shared_ptr<detail::ApplicationState> app) : app_(std::move(app)) {}
+
+    // Opens the document at path and makes it active; a document already open from that file
+    // is activated instead.
+    DOC_Document Open(const std::string& path, bool confirmConversions = false,
+                      bool readOnly = false);
+    // A new document made from the template, made active.
+    DOC_Document Add(const std::string& templatePath);
+    int Count() const;
+    DOC_Document Item(int index) const;
+    void Close(int saveChanges = -2);
+
+private:
+    std::shared_ptr<detail::ApplicationState> app_;
+};
+
+} // namespace wordauto

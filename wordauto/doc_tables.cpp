@@ -1,0 +1,115 @@
+#include "wordauto/doc_tables.h"
+
+#include "wordauto/cell_text.h"
+#include "wordauto/document_model.h"
+#include "wordauto/word_error.h"
+
+namespace wordauto {
+
+namespace {
+
+pugi::xml_node resolve(const DocRef& ref, pugi::xml_node_struct* node, unsigned gen)
+{
+    auto& d = ref.live();
+    if (d.removalGeneration() != gen)
+        throw WordError("L'elemento della tabella non esiste più nel documento " + d.name());
+    return pugi::xml_node(node);
+}
+
+[[noreturn]] void outOfRange(const std::string& what, int index, std::size_t count)
+{
+    throw WordError("Il membro richiesto della raccolta non esiste (" + what + " "
+                    + std::to_string(index) + " di " + std::to_string(count) + ")");
+}
+
+} // namespace
+
+std::string DOC_Range::Text_() const { return detail::cellText(resolve(ref_, cell_, gen_)); }
+
+void DOC_Range::Text_(const std::string& text)
+{
+    auto cell = resolve(ref_, cell_, gen_);
+    detail::setCellText(cell, text);
+    ref_.doc->touchFields();
+}
+
+DOC_Cell DOC_Row::Cells(int column) const
+{
+    const auto cells = detail::cellsOf(resolve(ref_, row_, gen_));
+    if (column < 1 || column > static_cast<int>(cells.size()))
+        outOfRange("cella", column, cells.size());
+    return DOC_Cell(ref_, cells[static_cast<std::size_t>(column - 1)].internal_object(), gen_);
+}
+
+int DOC_Row::CellCount() const
+{
+    return static_cast<int>(detail::cellsOf(resolve(ref_, row_, gen_)).size());
+}
+
+int DOC_Rows::Count() const
+{
+    auto table = resolve(ref_, table_, gen_);
+    return static_cast<int>(ref_.doc->rowsOf(table).size());
+}
+
+DOC_Row DOC_Rows::Item(int index) const
+{
+    auto table = resolve(ref_, table_, gen_);
+    const auto& rows = ref_.doc->rowsOf(table);
+    if (index < 1 || index > static_cast<int>(rows.size()))
+        outOfRange("riga", index, rows.size());
+    return DOC_Row(ref_, rows[static_cast<std::size_t>(index - 1)].internal_object(), gen_);
+}
+
+DOC_Row DOC_Rows::Add(const DOC_Row& before)
+{
+    resolve(ref_, table_, gen_);
+    auto model = resolve(before.ref_, before.row_, before.gen_);
+    if (before.ref_.doc != ref_.doc)
+        throw WordError("La riga indicata non appartiene a questa tabella");
+    auto row = model.parent().insert_copy_before(model, model);
+    for (auto cell : detail::cellsOf(row))
+        detail::clearCell(cell);
+    ref_.doc->touchStructure();
+    return DOC_Row(ref_, row.internal_object(), gen_);
+}
+
+DOC_Row DOC_Rows::Add()
+{
+    auto table = resolve(ref_, table_, gen_);
+    const auto& rows = ref_.doc->rowsOf(table);
+    if (rows.empty())
+        throw WordError("La tabella non ha righe da cui copiare il formato");
+    auto last = rows.back();
+    auto row = last.parent().insert_copy_after(last, last);
+    for (auto cell : detail::cellsOf(row))
+        detail::clearCell(cell);
+    ref_.doc->touchStructure();
+    return DOC_Row(ref_, row.internal_object(), gen_);
+}
+
+DOC_Cell DOC_Table::Cell(int row, int column) const
+{
+    auto table = resolve(ref_, table_, gen_);
+    const auto& rows = ref_.doc->rowsOf(table);
+    if (row < 1 || row > static_cast<int>(rows.size()))
+        outOfRange("riga", row, rows.size());
+    return DOC_Row(ref_, rows[static_cast<std::size_t>(row - 1)].internal_object(), gen_).Cells(column);
+}
+
+int DOC_Tables::Count() const
+{
+    return static_cast<int>(ref_.live().topLevelTables().size());
+}
+
+DOC_Table DOC_Tables::Item(int index) const
+{
+    auto& d = ref_.live();
+    const auto& tables = d.topLevelTables();
+    if (index < 1 || index > static_cast<int>(tables.size()))
+        outOfRange("tabella", index, tables.size());
+    return DOC_Table(ref_, tables[static_cast<std::size_t>(index - 1)].internal_object(),
+                     d.removalGeneration());
+}
+
+} // namespace wordauto

@@ -1,0 +1,333 @@
+#include "wordauto/document_model.h"
+
+#include "wordauto/word_error.h"
+#include "wordauto/xml_util.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace wordauto::detail {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMainTypes[] = {
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml",
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml",
+    "application/vnd.ms-word.document.macroEnabled.main+xml",
+    "application/vnd.ms-word.template.macroEnabledTemplate.main+xml",
+};
+constexpr const char* kDocumentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+constexpr const char* kTemplateType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml";
+
+struct NewPart {
+    const char* relType;
+    const char* partName;
+    const char* contentType;
+    const char* root;
+};
+constexpr NewPart kNewParts[] = {
+    {opc::reltype::settings, "word/settings.xml",
+     "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml", "w:settings"},
+    {opc::reltype::styles, "word/styles.xml",
+     "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml", "w:styles"},
+    {opc::reltype::numbering, "word/numbering.xml",
+     "application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml", "w:numbering"},
+};
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : p).lexically_normal().string();
+}
+
+std::string baseName(const std::string& path)
+{
+    return fs::path(path).filename().string();
+}
+
+// Other writers may bind the WordprocessingML namespace to another prefix, or make it the
+// default; the model works with "w:" names, so such a part is renamed once at load.
+void normalizeWordPrefix(pugi::xml_document& doc)
+{
+    auto root = doc.document_element();
+    std::string prefix;
+    bool found = false;
+    for (auto a : root.attributes()) {
+        const std::string_view n = a.name();
+        if (std::strcmp(a.value(), kWordNs) != 0)
+            continue;
+        if (n == "xmlns:w")
+            return;
+        if (n == "xmlns") {
+            prefix.clear();
+            found = true;
+        } else if (n.substr(0, 6) == "xmlns:") {
+            prefix = std::string(n.substr(6));
+            found = true;
+        }
+    }
+    if (!found)
+        return;
+    const std::string from = prefix.empty() ? std::string() : prefix + ":";
+    auto rename = [&](auto item) {
+        const std::string_view n = item.name();
+        if (prefix.empty()) {
+            if (n.find(':') == std::string_view::npos && n != "xmlns")
+                item.set_name(("w:" + std::string(n)).c_str());
+        } else if (n.substr(0, from.size()) == from) {
+            item.set_name(("w:" + std::string(n.substr(from.size()))).c_str());
+        }
+    };
+    for (auto n = root; n; n = nextInOrder(n, root)) {
+        if (n.type() != pugi::node_element)
+            continue;
+        rename(n);
+        // Unprefixed attributes are in no namespace even under a default namespace.
+        if (!prefix.empty())
+            for (auto a : n.attributes())
+                rename(a);
+    }
+    root.append_attribute("xmlns:w") = kWordNs;
+}
+
+void collectChildren(pugi::xml_node parent, const char* name, std::vector<pugi::xml_node>& out)
+{
+    for (auto c : parent.children()) {
+        const char* n = c.name();
+        if (std::strcmp(n, name) == 0)
+            out.push_back(c);
+        else if (std::strcmp(n, "w:sdt") == 0)
+            collectChildren(c.child("w:sdtContent"), name, out);
+        else if (std::strcmp(n, "w:customXml") == 0)
+            collectChildren(c, name, out);
+    }
+}
+
+} // namespace
+
+DocumentModel::DocumentModel(opc::Package package, std::string path, bool readOnly)
+    : package_(std::move(package)), path_(std::move(path)), readOnly_(readOnly)
+{
+    name_ = path_.empty() ? std::string() : baseName(path_);
+}
+
+std::shared_ptr<DocumentModel> DocumentModel::fromPackage(opc::Package package, std::string path,
+                                                          bool readOnly)
+{
+    std::shared_ptr<DocumentModel> model(
+        new DocumentModel(std::move(package), std::move(path), readOnly));
+    model->loadMain();
+    return model;
+}
+
+std::shared_ptr<DocumentModel> DocumentModel::open(const std::string& path, bool readOnly,
+                                                   const opc::Limits& limits)
+{
+    return fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly);
+}
+
+std::shared_ptr<DocumentModel> DocumentModel::fromTemplate(const std::string& templatePath,
+                                                           const std::string& name)
+{
+    auto model = fromPackage(opc::Package::open(templatePath), std::string(), false);
+    if (model->package_.contentType(model->mainPart_) == kTemplateType)
+        model->package_.setOverride(model->mainPart_, kDocumentType);
+    model->name_ = name;
+    return model;
+}
+
+void DocumentModel::loadMain()
+{
+    const std::string& shown = package_.displayPath();
+    const auto main = package_.relatedPart("", opc::reltype::officeDocument);
+    if (!main || !package_.hasPart(*main))
+        throwFileError("Il file non è un documento Word (manca il documento principale)", shown);
+    bool known = false;
+    const std::string type = package_.contentType(*main);
+    for (const char* t : kMainTypes)
+        known = known || type == t;
+    if (!known)
+        throwFileError("Il file non è un documento Word (contenuto di tipo " + type + ")", shown);
+    mainPart_ = *main;
+    loadXml(main_, package_.part(mainPart_), mainPart_, shown);
+    normalizeWordPrefix(main_);
+    if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body())
+        throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);
+}
+
+std::string DocumentModel::relatedPartName(const char* relType) const
+{
+    const auto p = package_.relatedPart(mainPart_, relType);
+    return p && package_.hasPart(*p) ? *p : std::string();
+}
+
+pugi::xml_document& DocumentModel::partXml(const std::string& partName)
+{
+    auto it = parts_.find(partName);
+    if (it != parts_.end())
+        return *it->second.doc;
+    auto doc = std::make_unique<pugi::xml_document>();
+    loadXml(*doc, package_.part(partName), partName, package_.displayPath());
+    normalizeWordPrefix(*doc);
+    auto& slot = parts_[partName];
+    slot.doc = std::move(doc);
+    return *slot.doc;
+}
+
+pugi::xml_document* DocumentModel::relatedXml(const char* relType, bool create)
+{
+    const std::string existing = relatedPartName(relType);
+    if (!existing.empty())
+        return &partXml(existing);
+    if (!create)
+        return nullptr;
+    const NewPart* spec = nullptr;
+    for (const auto& p : kNewParts)
+        if (std::strcmp(p.relType, relType) == 0)
+            spec = &p;
+    if (!spec)
+        return nullptr;
+
+    std::string partName = spec->partName;
+    for (int i = 2; package_.hasPart(partName); ++i) {
+        std::string base = spec->partName;
+        partName = base.insert(base.size() - 4, std::to_string(i));
+    }
+    auto rels = package_.relationships(mainPart_);
+    int n = static_cast<int>(rels.size()) + 1;
+    auto idTaken = [&](const std::string& id) {
+        for (const auto& r : rels)
+            if (r.id == id)
+                return true;
+        return false;
+    };
+    while (idTaken("rId" + std::to_string(n)))
+        ++n;
+    const std::string mainDir = mainPart_.substr(0, mainPart_.find_last_of('/') + 1);
+    rels.push_back({"rId" + std::to_string(n), relType,
+                    partName.substr(0, mainDir.size()) == mainDir ? partName.substr(mainDir.size())
+                                                                   : "/" + partName,
+                    false});
+    package_.setRelationships(mainPart_, rels);
+    package_.setOverride(partName, spec->contentType);
+
+    auto doc = std::make_unique<pugi::xml_document>();
+    auto decl = doc->append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    decl.append_attribute("encoding") = "UTF-8";
+    decl.append_attribute("standalone") = "yes";
+    auto root = doc->append_child(spec->root);
+    root.append_attribute("xmlns:w") = kWordNs;
+    root.append_attribute("xmlns:r") = kRelNs;
+    auto& slot = parts_[partName];
+    slot.doc = std::move(doc);
+    slot.changed = true;
+    changed_ = true;
+    return slot.doc.get();
+}
+
+void DocumentModel::markPartChanged(const std::string& partName)
+{
+    parts_[partName].changed = true;
+    changed_ = true;
+}
+
+const FormFieldIndex& DocumentModel::fields()
+{
+    if (indexedGen_ != fieldGen_) {
+        fieldIndex_.build(body());
+        indexedGen_ = fieldGen_;
+    }
+    return fieldIndex_;
+}
+
+const std::vector<pugi::xml_node>& DocumentModel::rowsOf(pugi::xml_node table)
+{
+    if (rowsGen_ != structureGen_) {
+        rowCache_.clear();
+        rowsGen_ = structureGen_;
+    }
+    auto [it, inserted] = rowCache_.try_emplace(table.internal_object());
+    if (inserted)
+        collectChildren(table, "w:tr", it->second);
+    return it->second;
+}
+
+const std::vector<pugi::xml_node>& DocumentModel::topLevelTables()
+{
+    if (tablesGen_ != structureGen_) {
+        tables_.clear();
+        collectChildren(body(), "w:tbl", tables_);
+        tablesGen_ = structureGen_;
+    }
+    return tables_;
+}
+
+void DocumentModel::touchContent()
+{
+    changed_ = true;
+    mainChanged_ = true;
+}
+
+void DocumentModel::touchFields()
+{
+    touchContent();
+    ++fieldGen_;
+}
+
+void DocumentModel::touchStructure()
+{
+    touchFields();
+    ++structureGen_;
+}
+
+void DocumentModel::touchRemoval()
+{
+    touchStructure();
+    ++removalGen_;
+}
+
+void DocumentModel::serializeChangedParts()
+{
+    if (mainChanged_)
+        package_.setPart(mainPart_, saveXml(main_));
+    for (auto& [name, part] : parts_)
+        if (part.changed && part.doc)
+            package_.setPart(name, saveXml(*part.doc));
+}
+
+void DocumentModel::saveAs(const std::string& path)
+{
+    const std::string target = absolutePath(path);
+    if (readOnly_ && !path_.empty()) {
+        std::error_code ec;
+        if (target == path_ || fs::equivalent(target, path_, ec))
+            throwFileError("Il documento è aperto in sola lettura: impossibile salvarlo con lo "
+                           "stesso nome",
+                           path_);
+    }
+    serializeChangedParts();
+    package_.saveAs(target);
+    mainChanged_ = false;
+    for (auto& [name, part] : parts_)
+        part.changed = false;
+    path_ = target;
+    name_ = baseName(target);
+    readOnly_ = false;
+    changed_ = false;
+}
+
+void DocumentModel::save()
+{
+    if (path_.empty())
+        throw WordError("Il documento \"" + name_ + "\" non è mai stato salvato: occorre "
+                        "indicare un nome di file");
+    saveAs(path_);
+}
+
+} // namespace wordauto::detail

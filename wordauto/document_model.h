@@ -1,0 +1,111 @@
+#pragma once
+
+#include "wordauto/form_field_xml.h"
+#include "wordauto/package.h"
+
+#include <pugixml.hpp>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace wordauto::detail {
+
+inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+inline constexpr const char* kRelNs =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// One open document: its package, the parsed main story and the parts the object model
+// edits, with the indexes that keep lookups cheap. Only parts that were changed are written
+// anew on save; the rest are copied as they are.
+class DocumentModel {
+public:
+    // Opens the package at path; throws WordError for anything that is not a readable
+    // WordprocessingML document.
+    static std::shared_ptr<DocumentModel> open(const std::string& path, bool readOnly,
+                                               const opc::Limits& limits = {});
+    // A new, unnamed document made from a template package.
+    static std::shared_ptr<DocumentModel> fromTemplate(const std::string& templatePath,
+                                                       const std::string& name);
+    static std::shared_ptr<DocumentModel> fromPackage(opc::Package package, std::string path,
+                                                      bool readOnly);
+
+    const std::string& path() const { return path_; }
+    const std::string& name() const { return name_; }
+    bool readOnly() const { return readOnly_; }
+    bool changed() const { return changed_; }
+    bool closed() const { return closed_; }
+    void markClosed() { closed_ = true; }
+
+    pugi::xml_document& mainXml() { return main_; }
+    pugi::xml_node body() { return main_.first_child().child("w:body"); }
+    const std::string& mainPartName() const { return mainPart_; }
+    opc::Package& package() { return package_; }
+
+    // The parsed XML of another part of the package (settings, styles, footers), loaded on
+    // first use. `create` makes the part, its relationship from the main part and its content
+    // type when it does not exist yet.
+    pugi::xml_document* relatedXml(const char* relType, bool create);
+    pugi::xml_document& partXml(const std::string& partName);
+    void markPartChanged(const std::string& partName);
+    std::string relatedPartName(const char* relType) const;
+
+    // Form fields of the main story, rebuilt when fields may have moved.
+    const FormFieldIndex& fields();
+    FormFieldIndex& mutableFields() { return const_cast<FormFieldIndex&>(fields()); }
+    unsigned fieldGeneration() const { return fieldGen_; }
+
+    // Rows of a table, cached; rebuilt after rows were added.
+    const std::vector<pugi::xml_node>& rowsOf(pugi::xml_node table);
+    const std::vector<pugi::xml_node>& topLevelTables();
+
+    // Content changes. Fields: runs were replaced, field results may have moved.
+    // Structure: rows or tables were added. Removal: nodes that handles may hold were removed.
+    void touchContent();
+    void touchFields();
+    void touchStructure();
+    void touchRemoval();
+    unsigned removalGeneration() const { return removalGen_; }
+
+    // Writes the document to path (atomically) and makes path its own; a document opened
+    // read-only cannot be written over its own file.
+    void saveAs(const std::string& path);
+    void save();
+
+private:
+    DocumentModel(opc::Package package, std::string path, bool readOnly);
+    void loadMain();
+    void serializeChangedParts();
+
+    opc::Package package_;
+    std::string path_;
+    std::string name_;
+    bool readOnly_ = false;
+    bool changed_ = false;
+    bool closed_ = false;
+
+    std::string mainPart_;
+    pugi::xml_document main_;
+    bool mainChanged_ = false;
+
+    struct XmlPart {
+        std::unique_ptr<pugi::xml_document> doc;
+        bool changed = false;
+    };
+    std::map<std::string, XmlPart> parts_;
+
+    FormFieldIndex fieldIndex_;
+    unsigned fieldGen_ = 1;
+    unsigned indexedGen_ = 0;
+
+    unsigned structureGen_ = 1;
+    unsigned rowsGen_ = 0;
+    std::unordered_map<pugi::xml_node_struct*, std::vector<pugi::xml_node>> rowCache_;
+    std::vector<pugi::xml_node> tables_;
+    unsigned tablesGen_ = 0;
+    unsigned removalGen_ = 1;
+};
+
+} // namespace wordauto::detail

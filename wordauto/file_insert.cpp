@@ -1,0 +1,279 @@
+#include "wordauto/file_insert.h"
+
+#include "wordauto/word_error.h"
+#include "wordauto/xml_util.h"
+
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace wordauto::detail {
+
+namespace {
+
+bool is(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
+
+class Importer {
+public:
+    Importer(DocumentModel& target, DocumentModel& source) : target_(target), source_(source) {}
+
+    pugi::xml_node run(pugi::xml_node before)
+    {
+        copyNamespaces();
+        auto body = target_.body();
+        if (!before)
+            before = body.child("w:sectPr");
+        const int bookmarkBase = maxBookmarkId(target_.body()) + 1;
+
+        std::vector<pugi::xml_node> inserted;
+        for (auto block : source_.body().children()) {
+            if (is(block, "w:sectPr") && !block.next_sibling())
+                continue;
+            inserted.push_back(before ? body.insert_copy_before(block, before) : body.append_copy(block));
+        }
+        for (auto block : inserted)
+            rewrite(block, bookmarkBase);
+        copyStyles();
+        copyNumbering(inserted);
+        return inserted.empty() ? before : inserted.front();
+    }
+
+private:
+    void copyNamespaces()
+    {
+        auto to = target_.mainXml().document_element();
+        for (auto a : source_.mainXml().document_element().attributes()) {
+            const std::string_view n = a.name();
+            if (n.substr(0, 6) == "xmlns:" && !to.attribute(a.name()))
+                to.append_attribute(a.name()) = a.value();
+        }
+        if (!to.attribute("xmlns:r"))
+            to.append_attribute("xmlns:r") = kRelNs;
+    }
+
+    static int maxBookmarkId(pugi::xml_node root)
+    {
+        int max = 0;
+        for (auto n = root.first_child(); n; n = nextInOrder(n, root))
+            if (is(n, "w:bookmarkStart"))
+                max = std::max(max, n.attribute("w:id").as_int());
+        return max;
+    }
+
+    void rewrite(pugi::xml_node root, int bookmarkBase)
+    {
+        std::vector<pugi::xml_node> drop;
+        for (auto n = root; n; n = nextInOrder(n, root)) {
+            if (n.type() != pugi::node_element)
+                continue;
+            if (is(n, "w:bookmarkStart") || is(n, "w:bookmarkEnd")) {
+                auto id = n.attribute("w:id");
+                id.set_value(id.as_int() + bookmarkBase);
+            } else if (is(n, "w:commentRangeStart") || is(n, "w:commentRangeEnd")) {
+                drop.push_back(n);
+            } else if (is(n, "w:commentReference") || is(n, "w:footnoteReference")
+                       || is(n, "w:endnoteReference")) {
+                // Comments and notes live in parts of the inserted document's own; the marks
+                // would point at nothing here.
+                drop.push_back(n.parent());
+            } else if (is(n, "w:pStyle") || is(n, "w:rStyle") || is(n, "w:tblStyle")) {
+                usedStyles_.insert(n.attribute("w:val").value());
+            }
+            for (auto a : n.attributes()) {
+                const std::string_view name = a.name();
+                if (name.substr(0, 2) == "r:")
+                    a.set_value(remapRelationship(a.value()).c_str());
+            }
+        }
+        for (auto n : drop)
+            if (n.parent())
+                n.parent().remove_child(n);
+    }
+
+    std::string remapRelationship(const std::string& id)
+    {
+        auto it = relMap_.find(id);
+        if (it != relMap_.end())
+            return it->second;
+        for (const auto& rel : source_.package().relationships(source_.mainPartName())) {
+            if (rel.id != id)
+                continue;
+            opc::Relationship copy = rel;
+            if (!rel.external) {
+                const std::string part = copyPart(
+                    opc::Package::resolveTarget(source_.mainPartName(), rel.target));
+                copy.target = "/" + part;
+            }
+            copy.id = freshRelId();
+            targetRels().push_back(copy);
+            target_.package().setRelationships(target_.mainPartName(), targetRels());
+            relMap_[id] = copy.id;
+            return copy.id;
+        }
+        return id; // a dangling id stays as dangling as it was
+    }
+
+    std::vector<opc::Relationship>& targetRels()
+    {
+        if (!relsLoaded_) {
+            rels_ = target_.package().relationships(target_.mainPartName());
+            relsLoaded_ = true;
+        }
+        return rels_;
+    }
+
+    std::string freshRelId()
+    {
+        auto& rels = targetRels();
+        for (int n = static_cast<int>(rels.size()) + 1;; ++n) {
+            const std::string id = "rId" + std::to_string(n);
+            bool taken = false;
+            for (const auto& r : rels)
+                taken = taken || r.id == id;
+            if (!taken)
+                return id;
+        }
+    }
+
+    std::string copyPart(const std::string& sourcePart)
+    {
+        auto it = partMap_.find(sourcePart);
+        if (it != partMap_.end())
+            return it->second;
+        auto& to = target_.package();
+        auto& from = source_.package();
+        std::string name = sourcePart;
+        const auto dot = sourcePart.find_last_of('.');
+        for (int i = 1; to.hasPart(name); ++i)
+            name = sourcePart.substr(0, dot) + "_" + std::to_string(i) + sourcePart.substr(dot);
+        partMap_[sourcePart] = name;
+        to.setPart(name, from.part(sourcePart));
+        const std::string type = from.contentType(sourcePart);
+        if (!type.empty() && to.contentType(name) != type)
+            to.setOverride(name, type);
+        auto rels = from.relationships(sourcePart);
+        if (!rels.empty()) {
+            for (auto& r : rels)
+                if (!r.external)
+                    r.target = "/" + copyPart(opc::Package::resolveTarget(sourcePart, r.target));
+            to.setRelationships(name, rels);
+        }
+        return name;
+    }
+
+    void copyStyles()
+    {
+        if (usedStyles_.empty())
+            return;
+        auto* from = source_.relatedXml(opc::reltype::styles, false);
+        if (!from)
+            return;
+        auto* to = target_.relatedXml(opc::reltype::styles, true);
+        std::set<std::string> present;
+        for (auto s : to->document_element().children("w:style"))
+            present.insert(s.attribute("w:styleId").value());
+        std::map<std::string, pugi::xml_node> sourceStyles;
+        for (auto s : from->document_element().children("w:style"))
+            sourceStyles.emplace(s.attribute("w:styleId").value(), s);
+        std::vector<std::string> pending(usedStyles_.begin(), usedStyles_.end());
+        bool changed = false;
+        while (!pending.empty()) {
+            const std::string id = pending.back();
+            pending.pop_back();
+            if (present.count(id))
+                continue;
+            auto it = sourceStyles.find(id);
+            if (it == sourceStyles.end())
+                continue;
+            present.insert(id);
+            auto copy = to->document_element().append_copy(it->second);
+            copiedStyles_.push_back(copy);
+            changed = true;
+            for (const char* link : {"w:basedOn", "w:next", "w:link"})
+                if (auto v = copy.child(link).attribute("w:val"))
+                    pending.push_back(v.value());
+        }
+        if (changed)
+            target_.markPartChanged(target_.relatedPartName(opc::reltype::styles));
+    }
+
+    void copyNumbering(const std::vector<pugi::xml_node>& inserted)
+    {
+        std::vector<pugi::xml_node> refs;
+        auto gather = [&](pugi::xml_node root) {
+            for (auto n = root; n; n = nextInOrder(n, root))
+                if (is(n, "w:numId") && is(n.parent(), "w:numPr"))
+                    refs.push_back(n);
+        };
+        for (auto b : inserted)
+            gather(b);
+        for (auto s : copiedStyles_)
+            gather(s);
+        if (refs.empty())
+            return;
+        auto* from = source_.relatedXml(opc::reltype::numbering, false);
+        if (!from)
+            return;
+        auto* to = target_.relatedXml(opc::reltype::numbering, true);
+        auto toRoot = to->document_element();
+        auto fromRoot = from->document_element();
+        int maxAbstract = -1;
+        int maxNum = 0;
+        for (auto a : toRoot.children("w:abstractNum"))
+            maxAbstract = std::max(maxAbstract, a.attribute("w:abstractNumId").as_int());
+        for (auto n : toRoot.children("w:num"))
+            maxNum = std::max(maxNum, n.attribute("w:numId").as_int());
+        std::map<std::string, std::string> numMap;
+        for (auto ref : refs) {
+            const std::string old = ref.attribute("w:val").value();
+            if (old == "0")
+                continue; // numbering switched off
+            auto mapped = numMap.find(old);
+            if (mapped == numMap.end()) {
+                pugi::xml_node num = fromRoot.find_child_by_attribute("w:num", "w:numId", old.c_str());
+                if (!num)
+                    continue;
+                const std::string abstractId = std::string(childVal(num, "w:abstractNumId"));
+                pugi::xml_node abstract =
+                    fromRoot.find_child_by_attribute("w:abstractNum", "w:abstractNumId", abstractId.c_str());
+                // Schema order: every w:abstractNum before the first w:num.
+                auto firstNum = toRoot.child("w:num");
+                if (abstract) {
+                    auto copy = firstNum ? toRoot.insert_copy_before(abstract, firstNum)
+                                         : toRoot.append_copy(abstract);
+                    copy.attribute("w:abstractNumId").set_value(++maxAbstract);
+                }
+                auto numCopy = toRoot.append_copy(num);
+                numCopy.attribute("w:numId").set_value(++maxNum);
+                if (abstract)
+                    numCopy.child("w:abstractNumId").attribute("w:val").set_value(maxAbstract);
+                mapped = numMap.emplace(old, std::to_string(maxNum)).first;
+            }
+            ref.attribute("w:val").set_value(mapped->second.c_str());
+        }
+        target_.markPartChanged(target_.relatedPartName(opc::reltype::numbering));
+    }
+
+    DocumentModel& target_;
+    DocumentModel& source_;
+    std::map<std::string, std::string> relMap_;
+    std::map<std::string, std::string> partMap_;
+    std::vector<opc::Relationship> rels_;
+    bool relsLoaded_ = false;
+    std::set<std::string> usedStyles_;
+    std::vector<pugi::xml_node> copiedStyles_;
+};
+
+} // namespace
+
+pugi::xml_node insertDocumentBody(DocumentModel& target, pugi::xml_node before,
+                                  const std::string& path)
+{
+    auto source = DocumentModel::open(path, true);
+    Importer importer(target, *source);
+    auto first = importer.run(before);
+    target.touchStructure();
+    return first;
+}
+
+} // namespace wordauto::detail

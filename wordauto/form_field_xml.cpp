@@ -1,0 +1,265 @@
+#include "wordauto/form_field_xml.h"
+
+#include "wordauto/word_error.h"
+#include "wordauto/xml_util.h"
+
+#include <cstring>
+
+namespace wordauto::detail {
+
+namespace {
+
+pugi::xml_node runOf(pugi::xml_node n)
+{
+    while (n && std::strcmp(n.name(), "w:r") != 0)
+        n = n.parent();
+    return n;
+}
+
+// Gives the field character a run of its own, splitting its run where it holds other content
+// (some writers put a whole field in one run), so runs can be replaced around it.
+void isolate(pugi::xml_node fldChar)
+{
+    auto run = runOf(fldChar);
+    auto paragraph = run.parent();
+    const auto props = run.child("w:rPr");
+    auto moveSiblings = [&](pugi::xml_node first, pugi::xml_node stop, pugi::xml_node where, bool before) {
+        pugi::xml_node fresh = before ? paragraph.insert_child_before("w:r", where)
+                                      : paragraph.insert_child_after("w:r", where);
+        if (props)
+            fresh.append_copy(props);
+        for (auto n = first; n && n != stop;) {
+            auto next = n.next_sibling();
+            fresh.append_move(n);
+            n = next;
+        }
+    };
+    pugi::xml_node firstContent;
+    for (auto n = run.first_child(); n && n != fldChar; n = n.next_sibling())
+        if (n != props) {
+            firstContent = n;
+            break;
+        }
+    if (firstContent)
+        moveSiblings(firstContent, fldChar, run, true);
+    if (auto after = fldChar.next_sibling())
+        moveSiblings(after, pugi::xml_node(), run, false);
+}
+
+pugi::xml_node storyRootOf(pugi::xml_node n)
+{
+    pugi::xml_node root = n;
+    while (root.parent() && root.parent().type() != pugi::node_document)
+        root = root.parent();
+    return root;
+}
+
+} // namespace
+
+std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node root)
+{
+    std::string out;
+    for (auto n = from; n && n != to; n = nextInOrder(n, root)) {
+        const char* name = n.name();
+        if (n.type() != pugi::node_element || name[0] != 'w' || name[1] != ':')
+            continue;
+        const char* local = name + 2;
+        if (std::strcmp(local, "t") == 0) {
+            out += n.text().get();
+        } else if (std::strcmp(local, "tab") == 0 && std::strcmp(n.parent().name(), "w:r") == 0) {
+            out += '\t';
+        } else if (std::strcmp(local, "br") == 0) {
+            out += std::strcmp(n.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
+        } else if (std::strcmp(local, "cr") == 0) {
+            out += '\v';
+        } else if (std::strcmp(local, "p") == 0 && n != from) {
+            // Entering a new paragraph closes the one before it.
+            if (!out.empty())
+                out += '\r';
+        }
+    }
+    return out;
+}
+
+std::string FormFieldXml::name() const { return std::string(childVal(ffData, "w:name")); }
+std::string FormFieldXml::statusText() const { return std::string(childVal(ffData, "w:statusText")); }
+std::string FormFieldXml::helpText() const { return std::string(childVal(ffData, "w:helpText")); }
+
+bool FormFieldXml::checked() const
+{
+    const auto box = ffData.child("w:checkBox");
+    if (!box)
+        return false;
+    if (auto c = box.child("w:checked"))
+        return onOff(c, false);
+    return onOff(box.child("w:default"), false);
+}
+
+void FormFieldXml::setChecked(bool value)
+{
+    auto box = ffData.child("w:checkBox");
+    if (!box)
+        throw WordError("Il campo " + name() + " non è una casella di controllo");
+    auto c = box.child("w:checked");
+    if (!c)
+        c = box.append_child("w:checked");
+    c.remove_attribute("w:val");
+    if (!value)
+        c.append_attribute("w:val") = "0";
+}
+
+std::string FormFieldXml::result() const
+{
+    if (kind == FieldKind::CheckBox)
+        return checked() ? "1" : "0";
+    if (kind == FieldKind::DropDown) {
+        const auto list = ffData.child("w:ddList");
+        std::string_view sel = childVal(list, "w:result");
+        if (sel.empty())
+            sel = childVal(list, "w:default");
+        long index = sel.empty() ? 0 : std::strtol(std::string(sel).c_str(), nullptr, 10);
+        long i = 0;
+        for (auto e : list.children("w:listEntry"))
+            if (i++ == index)
+                return e.attribute("w:val").value();
+        return {};
+    }
+    if (!separate)
+        return {};
+    const auto root = storyRootOf(separate);
+    std::string text = textBetween(nextSkippingChildren(separate, root), end, root);
+    if (text == kEmptyFieldPlaceholder)
+        return {};
+    return text;
+}
+
+void FormFieldXml::setResult(const std::string& text)
+{
+    if (kind == FieldKind::CheckBox)
+        throw WordError("Il campo " + name() + " è una casella di controllo: il suo risultato non "
+                        "può essere scritto come testo");
+    if (kind == FieldKind::DropDown) {
+        auto list = ffData.child("w:ddList");
+        long i = 0;
+        for (auto e : list.children("w:listEntry")) {
+            if (text == e.attribute("w:val").value()) {
+                auto r = list.child("w:result");
+                if (!r)
+                    r = list.prepend_child("w:result");
+                r.remove_attribute("w:val");
+                r.append_attribute("w:val") = std::to_string(i).c_str();
+                return;
+            }
+            ++i;
+        }
+        throw WordError("Il valore \"" + text + "\" non è tra le voci del campo " + name());
+    }
+    isolate(begin);
+    isolate(end);
+    if (separate)
+        isolate(separate);
+    const auto beginRun = runOf(begin);
+    const auto endRun = runOf(end);
+    auto paragraph = beginRun.parent();
+    if (endRun.parent() != paragraph)
+        throw WordError("Il campo " + name() + " si estende su più paragrafi e non può essere scritto");
+    pugi::xml_node sepRun = separate ? runOf(separate) : pugi::xml_node();
+    if (sepRun && sepRun.parent() != paragraph)
+        throw WordError("Il campo " + name() + " si estende su più paragrafi e non può essere scritto");
+
+    if (!sepRun) {
+        sepRun = paragraph.insert_child_before("w:r", endRun);
+        if (auto rp = beginRun.child("w:rPr"))
+            sepRun.append_copy(rp);
+        auto fc = sepRun.append_child("w:fldChar");
+        fc.append_attribute("w:fldCharType") = "separate";
+        separate = fc;
+    }
+    // The new result keeps the look of the first result run (or of the field itself).
+    pugi::xml_document saved;
+    pugi::xml_node props;
+    for (auto n = sepRun.next_sibling(); n && n != endRun; n = n.next_sibling())
+        if (std::strcmp(n.name(), "w:r") == 0) {
+            if (auto rp = n.child("w:rPr"))
+                props = saved.append_copy(rp);
+            break;
+        }
+    if (!props)
+        if (auto rp = beginRun.child("w:rPr"))
+            props = saved.append_copy(rp);
+    // Bookmarks and proofing marks inside the result stay; the runs holding the old text go.
+    static constexpr const char* resultHolders[] = {"w:r", "w:ins", "w:del", "w:smartTag",
+                                                    "w:hyperlink", "w:customXml", "w:fldSimple",
+                                                    "w:sdt"};
+    for (auto n = sepRun.next_sibling(); n && n != endRun;) {
+        auto next = n.next_sibling();
+        for (const char* h : resultHolders)
+            if (std::strcmp(n.name(), h) == 0) {
+                paragraph.remove_child(n);
+                break;
+            }
+        n = next;
+    }
+    auto run = paragraph.insert_child_before("w:r", endRun);
+    if (props)
+        run.append_copy(props);
+    auto t = run.append_child("w:t");
+    t.append_attribute("xml:space") = "preserve";
+    t.text().set(text.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : text.c_str());
+}
+
+void FormFieldIndex::build(pugi::xml_node storyRoot)
+{
+    fields_.clear();
+    byName_.clear();
+    // Open fields, innermost last; each names its slot in fields_ (npos for fields that are
+    // not form fields), so fields keep the document order of their begins.
+    std::vector<std::size_t> open;
+    std::vector<bool> complete;
+    for (auto n = storyRoot.first_child(); n; n = nextInOrder(n, storyRoot)) {
+        if (std::strcmp(n.name(), "w:fldChar") != 0)
+            continue;
+        const std::string_view type = n.attribute("w:fldCharType").value();
+        if (type == "begin") {
+            const auto ff = n.child("w:ffData");
+            if (!ff) {
+                open.push_back(npos);
+                continue;
+            }
+            FormFieldXml field;
+            field.begin = n;
+            field.ffData = ff;
+            if (ff.child("w:checkBox"))
+                field.kind = FieldKind::CheckBox;
+            else if (ff.child("w:ddList"))
+                field.kind = FieldKind::DropDown;
+            open.push_back(fields_.size());
+            fields_.push_back(field);
+            complete.push_back(false);
+        } else if (!open.empty() && type == "separate") {
+            if (open.back() != npos)
+                fields_[open.back()].separate = n;
+        } else if (!open.empty() && type == "end") {
+            if (open.back() != npos) {
+                fields_[open.back()].end = n;
+                complete[open.back()] = true;
+            }
+            open.pop_back();
+        }
+    }
+    // A field without its end is damaged markup: it is not offered as a form field.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (complete[i])
+            fields_[kept++] = fields_[i];
+    fields_.resize(kept);
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        byName_.emplace(lowerAscii(fields_[i].name()), i);
+}
+std::size_t FormFieldIndex::find(std::string_view name) const
+{
+    auto it = byName_.find(lowerAscii(name));
+    return it == byName_.end() ? npos : it->second;
+}
+
+} // namespace wordauto::detail

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace wordauto::detail {
+
+enum class FieldKind { Text, CheckBox, DropDown };
+
+// One legacy form field of a story: the begin, separate and end field characters (w:fldChar),
+// and its w:ffData.
+struct FormFieldXml {
+    pugi::xml_node begin;     // w:fldChar begin
+    pugi::xml_node separate;  // w:fldChar separate, may be empty (check boxes have none)
+    pugi::xml_node end;       // w:fldChar end
+    pugi::xml_node ffData;
+    FieldKind kind = FieldKind::Text;
+
+    std::string name() const;
+    std::string statusText() const;
+    std::string helpText() const;
+    // A text field's text between separate and end; the empty placeholder reads as "".
+    // A check box gives "1" or "0", a drop-down the chosen entry.
+    std::string result() const;
+    void setResult(const std::string& text);
+    bool checked() const;
+    void setChecked(bool value);
+};
+
+// The form fields of a story in document order, with an index by name that ignores case, as
+// bookmark names do. The first field of a name wins.
+class FormFieldIndex {
+public:
+    void build(pugi::xml_node storyRoot);
+    std::size_t count() const { return fields_.size(); }
+    const FormFieldXml& at(std::size_t i) const { return fields_[i]; }
+    FormFieldXml& at(std::size_t i) { return fields_[i]; }
+    // Position of the field of that name, or npos.
+    std::size_t find(std::string_view name) const;
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+private:
+    std::vector<FormFieldXml> fields_;
+    std::unordered_map<std::string, std::size_t> byName_;
+};
+
+// Text of the runs from `from` up to `to` (exclusive) in document order: w:t as is, tabs and
+// breaks as Word's characters, a paragraph end as CR. Field codes (w:instrText) are not text.
+std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node root);
+
+} // namespace wordauto::detail

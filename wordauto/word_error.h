@@ -1,0 +1,19 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace wordauto {
+
+// Every failure of the document layer: the Italian description names the file (when there is
+// one) and the cause, so it can be shown to the user as it stands.
+class WordError : public std::runtime_error {
+public:
+    explicit WordError(const std::string& description) : std::runtime_error(description) {}
+    std::string description() const { return what(); }
+};
+
+// "<cause>: <path>" with the path quoted, the form every file error takes.
+[[noreturn]] void throwFileError(const std::string& cause, const std::string& path);
+
+} // namespace wordauto

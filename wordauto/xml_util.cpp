@@ -1,0 +1,86 @@
+#include "wordauto/xml_util.h"
+
+#include "wordauto/word_error.h"
+
+#include <sstream>
+
+namespace wordauto::detail {
+
+void loadXml(pugi::xml_document& doc, const std::string& text, const std::string& partName,
+             const std::string& displayPath)
+{
+    const auto result =
+        doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    if (!result)
+        throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": "
+                           + result.description() + ")",
+                       displayPath);
+}
+
+std::string saveXml(const pugi::xml_document& doc)
+{
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+pugi::xml_node nextInOrder(pugi::xml_node node, pugi::xml_node root)
+{
+    if (auto child = node.first_child())
+        return child;
+    return nextSkippingChildren(node, root);
+}
+
+pugi::xml_node nextSkippingChildren(pugi::xml_node node, pugi::xml_node root)
+{
+    while (node && node != root) {
+        if (auto sib = node.next_sibling())
+            return sib;
+        node = node.parent();
+    }
+    return {};
+}
+
+std::string_view childVal(pugi::xml_node node, const char* childName)
+{
+    return node.child(childName).attribute("w:val").value();
+}
+
+bool onOff(pugi::xml_node element, bool whenMissing)
+{
+    if (!element)
+        return whenMissing;
+    const auto attr = element.attribute("w:val");
+    if (!attr)
+        return true;
+    const std::string_view v = attr.value();
+    return !(v == "0" || v == "false" || v == "off");
+}
+
+pugi::xml_node insertInSchemaOrder(pugi::xml_node parent, const char* name,
+                                   std::span<const std::string_view> predecessors)
+{
+    pugi::xml_node after;
+    for (auto child : parent.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const std::string_view n = child.name();
+        for (auto p : predecessors)
+            if (n == p) {
+                after = child;
+                break;
+            }
+    }
+    return after ? parent.insert_child_after(name, after) : parent.prepend_child(name);
+}
+
+std::string lowerAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+} // namespace wordauto::detail

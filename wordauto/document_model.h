@@ -40,7 +40,7 @@ public:
     void markClosed() { closed_ = true; }
 
     pugi::xml_document& mainXml() { return main_; }
-    pugi::xml_node body() { return main_.first_child().child("w:body"); }
+    pugi::xml_node body() { return main_.document_element().child("w:body"); }
     const std::string& mainPartName() const { return mainPart_; }
     opc::Package& package() { return package_; }
 

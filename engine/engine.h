@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/frame_port.h"
+#include "engine/program_state.h"
+#include "wordauto/doc_application.h"
+
+#include <optional>
+#include <string>
+
+namespace engine {
+
+// The dossier engine: the main window's commands (FNZ...) and steps (MTD...), working on the
+// shared state and showing everything through the frame port.
+class Engine {
+public:
+    Engine(ProgramState& state, FramePort& frame) : state_(state), frame_(frame) {}
+
+    // The one Word instance the program drives, or none.
+    std::optional<wordauto::DOC_Application> oWord;
+    bool lIndexLoaded = false;
+    bool lDocsOpen = false;
+    bool lHelp = false;
+
+    // Word instance.
+    // The obtain rule: a new instance when no Word window exists or none is held, else the
+    // held one. `created` tells which.
+    wordauto::DOC_Application& obtainWord(bool* created = nullptr);
+    void FNZCLOSEALL();
+    // When the main window closes: quits the held Word, ignoring its errors. False when the
+    // user cancelled saving a document that is still being edited, so nothing is lost.
+    bool quitWordOnClose();
+
+    // List index and built-in catalogue.
+    bool MTDLOAD1();
+    void MTDLOAD0();
+
+    ProgramState& state() { return state_; }
+    FramePort& frame() { return frame_; }
+
+private:
+    ProgramState& state_;
+    FramePort& frame_;
+};
+
+// Drops trailing characters of codes 0 to 31 (the end-of-cell mark of a cell's text).
+std::string NOCONTROL(std::string cText);
+// A cell's text as the engine reads it: blanks removed at both ends, then NOCONTROL.
+std::string cleanCell(const std::string& text);
+// A text that holds nothing but blanks.
+bool isBlank(const std::string& text);
+
+// Whole-number percentage of item i of n, rounded down, without overflow.
+int percentDown(std::uint64_t i, std::uint64_t n);
+// Moves the bar forward only.
+void advanceBar(ProgressWindow& progress, int percent);
+
+} // namespace engine

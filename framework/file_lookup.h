@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace framework {
+
+// File names inside the program's folders are matched without regard to case, as the file
+// system the program was made for did: "0.00.01.doc" finds 0.00.01.DOC.
+
+// The path of the file named `name` in `folder` ("" for the current folder), whatever the case
+// of its letters; nothing when there is none (folders do not count).
+std::optional<std::string> findFile(const std::string& folder, const std::string& name);
+inline bool fileExists(const std::string& folder, const std::string& name)
+{
+    return findFile(folder, name).has_value();
+}
+
+// True when the folder exists and can be listed.
+bool folderExists(const std::string& folder);
+
+// Names of the plain files of `folder` that match `pattern` ('?' one character, '*' any run,
+// letters compared without regard to case), in the order the folder listing gives them.
+// Hidden files and folders are not listed.
+std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern);
+
+bool matchesPattern(const std::string& name, const std::string& pattern);
+
+// folder + "/" + name, or name alone for the current folder.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+} // namespace framework

@@ -174,10 +174,17 @@ void DOC_Application::SetSavePrompt(SavePrompt prompt) { savePrompt() = std::mov
 
 detail::DocumentModel& DocRef::live() const
 {
-    app->ensureRunning();
-    if (!doc || doc->closed())
+    if (!doc) {
+        app->ensureRunning();
         throw WordError("Il documento è stato chiuso: l'operazione non è più possibile");
-    return *doc;
+    }
+    if (app->running && !doc->closed())
+        return *doc;
+    // The call was for this document: say which one.
+    const std::string shown = doc->path().empty() ? doc->name() : doc->path();
+    if (!app->running)
+        throwFileError("L'istanza di Word è terminata: l'operazione non è più possibile", shown);
+    throwFileError("Il documento è stato chiuso: l'operazione non è più possibile", shown);
 }
 
 } // namespace wordauto

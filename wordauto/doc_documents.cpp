@@ -54,6 +54,30 @@ std::string DOC_Document::FullName() const
     return d.path().empty() ? d.name() : d.path();
 }
 
+DOC_FormFields DOC_Document::FormFields() const
+{
+    ref_.live();
+    return DOC_FormFields(ref_);
+}
+
+DOC_Bookmarks DOC_Document::Bookmarks() const
+{
+    ref_.live();
+    return DOC_Bookmarks(ref_);
+}
+
+DOC_Tables DOC_Document::Tables() const
+{
+    ref_.live();
+    return DOC_Tables(ref_);
+}
+
+DOC_Sections DOC_Document::Sections() const
+{
+    ref_.live();
+    return DOC_Sections(ref_);
+}
+
 void DOC_Document::Activate()
 {
     ref_.live();
@@ -94,8 +118,8 @@ void DOC_Document::Unprotect()
     auto root = settings->document_element();
     const auto p = root.child("w:documentProtection");
     if (hasPassword(p))
-        throw WordError("Il documento \"" + d.name()
-                        + "\" è protetto da una password: impossibile rimuovere la protezione");
+        throwFileError("Il documento è protetto da una password: impossibile rimuovere la protezione",
+                       d.path().empty() ? d.name() : d.path());
     root.remove_child(p);
     d.markPartChanged(d.relatedPartName(opc::reltype::settings));
 }
@@ -108,9 +132,10 @@ void DOC_Document::Protect_(int type, bool noReset)
         if (k.type == type)
             edit = k.edit;
     if (!edit)
-        throw WordError("Tipo di protezione non valido: " + std::to_string(type));
+        throwFileError("Tipo di protezione non valido (" + std::to_string(type) + ")",
+                       d.path().empty() ? d.name() : d.path());
     if (ProtectionType() != wdNoProtection)
-        throw WordError("Il documento \"" + d.name() + "\" è già protetto");
+        throwFileError("Il documento è già protetto", d.path().empty() ? d.name() : d.path());
     // Form fields keep what was typed in them (noReset); resetting them to their defaults is
     // not something the program asks for.
     (void)noReset;

@@ -25,10 +25,10 @@ public:
     void Activate();
     // Without an argument the user is asked when the document was changed.
     void Close(int saveChanges = -2);
-    DOC_FormFields FormFields() const { return DOC_FormFields(ref_); }
-    DOC_Bookmarks Bookmarks() const { return DOC_Bookmarks(ref_); }
-    DOC_Tables Tables() const { return DOC_Tables(ref_); }
-    DOC_Sections Sections() const { return DOC_Sections(ref_); }
+    DOC_FormFields FormFields() const;
+    DOC_Bookmarks Bookmarks() const;
+    DOC_Tables Tables() const;
+    DOC_Sections Sections() const;
     int ProtectionType() const;
     void Unprotect();
     void Protect_(int type, bool noReset);

@@ -15,7 +15,9 @@ detail::FormFieldXml& resolve(const DocRef& ref, std::size_t& index, const std::
     auto& d = ref.live();
     auto& fields = d.mutableFields();
     if (gen != d.fieldGeneration()) {
-        index = fields.find(name);
+        // Names may repeat or be empty: the field still in its place is the one meant.
+        if (index >= fields.count() || fields.at(index).name() != name)
+            index = fields.find(name);
         gen = d.fieldGeneration();
     }
     if (index == detail::FormFieldIndex::npos || index >= fields.count())
@@ -108,8 +110,9 @@ DOC_FormField DOC_FormFields::Item(int index) const
     auto& d = ref_.live();
     const auto& fields = d.fields();
     if (index < 1 || static_cast<std::size_t>(index) > fields.count())
-        throw WordError("Il membro richiesto della raccolta non esiste (campo "
-                        + std::to_string(index) + " di " + std::to_string(fields.count()) + ")");
+        throwFileError("Il membro richiesto della raccolta non esiste (campo "
+                           + std::to_string(index) + " di " + std::to_string(fields.count()) + ")",
+                       d.path().empty() ? d.name() : d.path());
     const auto i = static_cast<std::size_t>(index - 1);
     return DOC_FormField(ref_, i, fields.at(i).name(), d.fieldGeneration());
 }
@@ -118,16 +121,18 @@ DOC_FormField DOC_FormFields::Item(const std::string& name) const
 {
     auto& d = ref_.live();
     const auto& fields = d.fields();
-    const auto i = fields.find(name);
+    // Unnamed fields have no bookmark, so no name finds them.
+    const auto i = name.empty() ? detail::FormFieldIndex::npos : fields.find(name);
     if (i == detail::FormFieldIndex::npos)
-        throw WordError("Il membro richiesto della raccolta non esiste (campo " + name + " in "
-                        + d.name() + ")");
+        throwFileError("Il membro richiesto della raccolta non esiste (campo " + name + ")",
+                       d.path().empty() ? d.name() : d.path());
     return DOC_FormField(ref_, i, fields.at(i).name(), d.fieldGeneration());
 }
 
 bool DOC_Bookmarks::Exists(const std::string& name) const
 {
-    return ref_.live().fields().find(name) != detail::FormFieldIndex::npos;
+    auto& d = ref_.live();
+    return !name.empty() && d.fields().find(name) != detail::FormFieldIndex::npos;
 }
 
 } // namespace wordauto

@@ -40,8 +40,9 @@ pugi::xml_node sectionAt(const DocRef& ref, int index, bool create)
     auto& d = ref.live();
     auto all = sectionProperties(d, create);
     if (index < 1 || index > static_cast<int>(all.size()))
-        throw WordError("Il membro richiesto della raccolta non esiste (sezione "
-                        + std::to_string(index) + " di " + std::to_string(all.size()) + ")");
+        throwFileError("Il membro richiesto della raccolta non esiste (sezione "
+                           + std::to_string(index) + " di " + std::to_string(all.size()) + ")",
+                       d.path().empty() ? d.name() : d.path());
     return all[static_cast<std::size_t>(index - 1)];
 }
 

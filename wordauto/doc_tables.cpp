@@ -16,10 +16,12 @@ pugi::xml_node resolve(const DocRef& ref, pugi::xml_node_struct* node, unsigned 
     return pugi::xml_node(node);
 }
 
-[[noreturn]] void outOfRange(const std::string& what, int index, std::size_t count)
+[[noreturn]] void outOfRange(const detail::DocumentModel& d, const std::string& what, int index,
+                             std::size_t count)
 {
-    throw WordError("Il membro richiesto della raccolta non esiste (" + what + " "
-                    + std::to_string(index) + " di " + std::to_string(count) + ")");
+    throwFileError("Il membro richiesto della raccolta non esiste (" + what + " "
+                       + std::to_string(index) + " di " + std::to_string(count) + ")",
+                   d.path().empty() ? d.name() : d.path());
 }
 
 } // namespace
@@ -37,7 +39,7 @@ DOC_Cell DOC_Row::Cells(int column) const
 {
     const auto cells = detail::cellsOf(resolve(ref_, row_, gen_));
     if (column < 1 || column > static_cast<int>(cells.size()))
-        outOfRange("cella", column, cells.size());
+        outOfRange(*ref_.doc, "cella", column, cells.size());
     return DOC_Cell(ref_, cells[static_cast<std::size_t>(column - 1)].internal_object(), gen_);
 }
 
@@ -57,7 +59,7 @@ DOC_Row DOC_Rows::Item(int index) const
     auto table = resolve(ref_, table_, gen_);
     const auto& rows = ref_.doc->rowsOf(table);
     if (index < 1 || index > static_cast<int>(rows.size()))
-        outOfRange("riga", index, rows.size());
+        outOfRange(*ref_.doc, "riga", index, rows.size());
     return DOC_Row(ref_, rows[static_cast<std::size_t>(index - 1)].internal_object(), gen_);
 }
 
@@ -93,7 +95,7 @@ DOC_Cell DOC_Table::Cell(int row, int column) const
     auto table = resolve(ref_, table_, gen_);
     const auto& rows = ref_.doc->rowsOf(table);
     if (row < 1 || row > static_cast<int>(rows.size()))
-        outOfRange("riga", row, rows.size());
+        outOfRange(*ref_.doc, "riga", row, rows.size());
     return DOC_Row(ref_, rows[static_cast<std::size_t>(row - 1)].internal_object(), gen_).Cells(column);
 }
 
@@ -107,7 +109,7 @@ DOC_Table DOC_Tables::Item(int index) const
     auto& d = ref_.live();
     const auto& tables = d.topLevelTables();
     if (index < 1 || index > static_cast<int>(tables.size()))
-        outOfRange("tabella", index, tables.size());
+        outOfRange(d, "tabella", index, tables.size());
     return DOC_Table(ref_, tables[static_cast<std::size_t>(index - 1)].internal_object(),
                      d.removalGeneration());
 }

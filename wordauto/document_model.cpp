@@ -57,13 +57,15 @@ void normalizeWordPrefix(pugi::xml_document& doc)
     auto root = doc.document_element();
     std::string prefix;
     bool found = false;
+    bool hasW = false;
     for (auto a : root.attributes()) {
         const std::string_view n = a.name();
         if (std::strcmp(a.value(), kWordNs) != 0)
             continue;
-        if (n == "xmlns:w")
-            return;
-        if (n == "xmlns") {
+        // w: may be bound as well, for the attributes of elements in the default namespace.
+        if (n == "xmlns:w") {
+            hasW = true;
+        } else if (n == "xmlns") {
             prefix.clear();
             found = true;
         } else if (n.substr(0, 6) == "xmlns:") {
@@ -92,7 +94,8 @@ void normalizeWordPrefix(pugi::xml_document& doc)
             for (auto a : n.attributes())
                 rename(a);
     }
-    root.append_attribute("xmlns:w") = kWordNs;
+    if (!hasW)
+        root.append_attribute("xmlns:w") = kWordNs;
 }
 
 void collectChildren(pugi::xml_node parent, const char* name, std::vector<pugi::xml_node>& out)

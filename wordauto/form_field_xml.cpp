@@ -72,6 +72,10 @@ std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node r
             out += std::strcmp(n.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
         } else if (std::strcmp(local, "cr") == 0) {
             out += '\v';
+        } else if (std::strcmp(local, "noBreakHyphen") == 0) {
+            out += '\x1e'; // as in cell text
+        } else if (std::strcmp(local, "softHyphen") == 0) {
+            out += '\x1f';
         } else if (std::strcmp(local, "p") == 0 && n != from) {
             // Entering a new paragraph closes the one before it.
             if (!out.empty())

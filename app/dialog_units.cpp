@@ -1,0 +1,60 @@
+#include "app/dialog_units.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+#include <cmath>
+
+namespace app {
+
+QFont dialogFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
+QRect dialogUnitsToPixels(const QFont& font, int x, int y, int w, int h)
+{
+    const QFontMetrics metrics(font);
+    const double unitX = metrics.averageCharWidth() / 4.0;
+    const double unitY = metrics.height() / 8.0;
+    // Each value on its own, as the designer's rounding did: edges of neighbours stay aligned.
+    const auto px = [](int du, double unit) { return static_cast<int>(std::lround(du * unit)); };
+    return QRect(px(x, unitX), px(y, unitY), px(w, unitX), px(h, unitY));
+}
+
+std::optional<QRect> parseDialogUnits(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 4)
+        return std::nullopt;
+    int v[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return QRect(v[0], v[1], v[2], v[3]);
+}
+
+void applyDialogUnits(QWidget* form)
+{
+    const QFont font = dialogFont();
+    form->setFont(font);
+    const auto designed = [](const QWidget* w) {
+        return parseDialogUnits(w->property(kDialogUnitsProperty).toString());
+    };
+    if (const auto du = designed(form))
+        form->resize(dialogUnitsToPixels(font, 0, 0, du->width(), du->height()).size());
+    for (QWidget* child : form->findChildren<QWidget*>()) {
+        if (const auto du = designed(child))
+            child->setGeometry(dialogUnitsToPixels(font, du->x(), du->y(), du->width(), du->height()));
+    }
+}
+
+} // namespace app

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "app/fsdate8.h"
+#include "app/xtv1.h"
+#include "engine/engine.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QRect>
+
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace Ui {
+class _DWMAIN;
+}
+
+namespace app {
+
+// The main window's designed controls, from the form "_DWMain" in dialog units.
+class _DWMAIN : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit _DWMAIN(QWidget* owner = nullptr);
+    ~_DWMAIN() override;
+
+    QPushButton* PBDIR0;
+    QLineEdit* SLEDIR0;
+    QPushButton* PBDIR1;
+    QLineEdit* SLEDIR1;
+    QLineEdit* SLE1;
+    QLineEdit* SLE2;
+    QLineEdit* SLE3;
+    QLineEdit* SLE4;
+    QLineEdit* SLE5;
+    QGroupBox* GB3;
+    QCheckBox* CB1;
+    QPlainTextEdit* MLE1;
+    QCheckBox* CB2;
+    QCheckBox* CB3;
+    XTV1* TV1;
+    QPushButton* PBEXPAND;
+    QPushButton* PBCOLLAPSE;
+    FSDATE8* fsDate;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Controls that follow the window when it is resized: owner alignment 0x180 (the notes
+    // group and box) follows in height, 0x580 (the tree) in width and height.
+    struct Follower {
+        QWidget* widget;
+        QRect designed;
+        bool width;
+        bool height;
+    };
+    void followResize();
+
+    std::unique_ptr<Ui::_DWMAIN> ui_;
+    QSize designedSize_;
+    std::vector<Follower> followers_;
+};
+
+// The main window: it carries the engine's commands and shows what the engine asks.
+class DWMAIN : public _DWMAIN, public engine::FramePort {
+    Q_OBJECT
+
+public:
+    explicit DWMAIN(engine::ProgramState& state, QWidget* owner = nullptr);
+
+    engine::Engine& engine() { return engine_; }
+
+    // engine::FramePort
+    engine::BoxAnswer messageBox(const std::string& text, const std::string& caption,
+                                 unsigned type) override;
+    void errorBox(const std::string& text) override;
+    std::unique_ptr<engine::ProgressWindow> createProgress(const std::string& caption) override;
+    void pumpEvents() override;
+    void treeSuspendUpdate() override;
+    void treeRestoreUpdate() override;
+    void treeDeleteAll() override;
+    bool treeAddItem(const std::string& parent, const engine::TreeItem& item) override;
+    bool treeDeleteItem(const std::string& name, bool childrenOnly) override;
+    std::optional<engine::TreeItem> treeItem(const std::string& name) const override;
+    void treeSetItem(const engine::TreeItem& item) override;
+    void treeSortChildren(const std::string& parent) override;
+    std::optional<engine::TreeItem> treeSelectedItem() const override;
+    void treeExpandAll() override;
+    void setHeaderText(int box, const std::string& text) override;
+    void setNotes(const std::string& text) override;
+    void enableMenuItem(int id, bool enabled) override;
+    bool menuItemEnabled(int id) const { return menuEnabled_.value(id, true); }
+
+    // The close query: the base's answer, after the held Word was quit.
+    bool QUERYCLOSE();
+    void PBEXPAND_clicked() { TV1->PBEXPAND(); }
+    void PBCOLLAPSE_clicked() { TV1->PBCOLLAPSE(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    engine::Engine engine_;
+    QHash<int, bool> menuEnabled_;
+};
+
+} // namespace app

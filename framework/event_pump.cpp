@@ -1,0 +1,12 @@
+#include "framework/event_pump.h"
+
+#include <QCoreApplication>
+
+namespace framework {
+
+void letEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace framework

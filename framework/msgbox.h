@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <cstddef>
+#include <vector>
+
+class QWidget;
+
+namespace framework {
+
+// Message box type codes (combinable: YesNo | Question). The icon is in the 0xF0 bits, the
+// buttons in the low bits.
+namespace mb {
+inline constexpr unsigned Ok = 0x00;
+inline constexpr unsigned YesNo = 0x04;
+inline constexpr unsigned Stop = 0x10;
+inline constexpr unsigned Question = 0x20;
+inline constexpr unsigned Exclamation = 0x30;
+inline constexpr unsigned Information = 0x40;
+inline constexpr unsigned IconMask = 0xF0;
+inline constexpr unsigned ButtonMask = 0x0F;
+} // namespace mb
+
+// What a message box returns.
+namespace answer {
+inline constexpr int Ok = 1;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+} // namespace answer
+
+inline constexpr const char* kProgramTitle = "Quarvello";
+inline constexpr const char* kInfoCaption = "INFO";
+
+// Shows a modal box and returns answer::Ok, Yes or No. Buttons other than Sì/No give a single
+// OK. CR LF in the text breaks lines.
+int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type);
+// The framework's error box: no owner, the program title, stop icon, OK.
+void errorBox(const QString& text);
+// The information box captioned INFO, no owner.
+void infoBox(const QString& text);
+
+// A box as the program asked for it.
+struct ShownBox {
+    QString caption;
+    QString text; // as given, CR LF included
+    unsigned type = 0;
+    QPointer<QWidget> owner; // null for a box without an owner (or once the owner is gone)
+};
+
+// Test hooks: one recorder for the whole process, GUI thread only.
+//
+// Every box is recorded. While answers are queued or scripted mode is on, no dialog is shown:
+// the next queued answer is returned. With the queue empty in scripted mode an OK-only box
+// returns OK, while a Sì/No box ends the process through qFatal with its caption and text:
+// nobody decided that answer, so the run must not go on with a guess. A queued answer the box
+// cannot give (Sì to an OK box, OK to a Sì/No box) ends it the same way, since the script is
+// out of step with the boxes.
+class MessageBoxLog {
+public:
+    static void setScripted(bool on);
+    static bool scripted();
+    static void queueAnswer(int answer);
+    static std::size_t pendingAnswers();
+    static const std::vector<ShownBox>& shown();
+    // Forgets the boxes recorded so far.
+    static void clear();
+    // Scripted mode off, no queued answers, nothing recorded.
+    static void reset();
+};
+
+} // namespace framework

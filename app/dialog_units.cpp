@@ -20,7 +20,10 @@ QFont dialogFont()
 QRect dialogUnitsToPixels(const QFont& font, int x, int y, int w, int h)
 {
     const QFontMetrics metrics(font);
-    const double unitX = metrics.averageCharWidth() / 4.0;
+    // The average width of the letters, as dialog base units are measured: the font's own
+    // average is narrower than text and would clip captions.
+    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double unitX = metrics.horizontalAdvance(letters) / 52.0 / 4.0;
     const double unitY = metrics.height() / 8.0;
     // Each value on its own, as the designer's rounding did: edges of neighbours stay aligned.
     const auto px = [](int du, double unit) { return static_cast<int>(std::lround(du * unit)); };

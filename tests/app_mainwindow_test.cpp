@@ -1,0 +1,142 @@
+// The main window: its controls as designed, the date box, following a resize, and releasing
+// the program's Word when it closes.
+#include "app/dialog_units.h"
+#include "app/dwmain.h"
+#include "framework/dates.h"
+#include "framework/msgbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+template <typename W>
+W* child(QWidget* window, const char* name)
+{
+    auto* w = window->findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (window.engine().oWord && window.engine().oWord->IsRunning())
+            window.engine().oWord->Quit(0);
+    }
+    engine::ProgramState state;
+    app::DWMAIN window{state};
+};
+
+TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndLimits)
+{
+    struct Button {
+        const char* name;
+        const char* text;
+        const char* tip;
+    } const buttons[] = {
+        {"PBDIR0", "...", "Seleziona cartella"},
+        {"PBDIR1", "...", "Seleziona cartella"},
+        {"PBEXPAND", "+", "Espande l'indice delle liste"},
+        {"PBCOLLAPSE", "-", "Contrae l'indice delle liste"},
+    };
+    for (const auto& b : buttons) {
+        SCOPED_TRACE(b.name);
+        auto* w = child<QPushButton>(&window, b.name);
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->text(), b.text);
+        EXPECT_EQ(w->toolTip(), b.tip);
+    }
+    const std::pair<const char*, int> edits[] = {{"SLEDIR0", 120}, {"SLEDIR1", 120}, {"SLE1", 60},
+                                                 {"SLE2", 60},     {"SLE3", 60},     {"SLE5", 60}};
+    for (const auto& [name, limit] : edits) {
+        SCOPED_TRACE(name);
+        auto* w = child<QLineEdit>(&window, name);
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->maxLength(), limit);
+        EXPECT_EQ(w->isReadOnly(), std::string(name).rfind("SLEDIR", 0) == 0);
+    }
+    const std::pair<const char*, const char*> checks[] = {
+        {"CB1", "Visualizza Note"}, {"CB2", "Visualizza Stato Liste"}, {"CB3", "Visualizza Dettaglio Liste"}};
+    for (const auto& [name, text] : checks)
+        EXPECT_EQ(child<QCheckBox>(&window, name)->text(), text);
+    EXPECT_EQ(child<QGroupBox>(&window, "GB3")->title(), "Note");
+    EXPECT_TRUE(child<QPlainTextEdit>(&window, "MLE1")->isReadOnly());
+    EXPECT_TRUE(child<app::XTV1>(&window, "TV1"));
+    QStringList labels;
+    for (auto* l : window.findChildren<QLabel*>())
+        labels << l->text();
+    for (const char* l : {"Impresa", "Cantiere", "Lavori", "Verifica del", "Effettuata da"})
+        EXPECT_TRUE(labels.contains(l)) << l;
+    EXPECT_EQ(window.windowTitle(), "Quarvello");
+    EXPECT_TRUE(window.statusBar()->isVisible() || !window.isVisible());
+}
+
+TEST_F(MainWindowTest, TheLayoutKeepsItsDesignedProportions)
+{
+    const QFont font = app::dialogFont();
+    const QRect tree = app::dialogUnitsToPixels(font, 282, 29, 214, 214);
+    EXPECT_EQ(window.TV1->geometry(), tree);
+    EXPECT_EQ(window.SLE4->geometry(), app::dialogUnitsToPixels(font, 42, 123, 43, 12));
+    EXPECT_EQ(window.centralWidget()->minimumSize(), app::dialogUnitsToPixels(font, 0, 0, 498, 245).size());
+}
+
+TEST_F(MainWindowTest, TheDateBoxShowsDayMonthYearAndReadsTwoDigitYearsInThisCentury)
+{
+    window.setHeaderText(4, "5.3.05");
+    EXPECT_EQ(window.SLE4->text(), "05.03.2005");
+    window.SLE4->setText("31/12/09");
+    emit window.SLE4->editingFinished();
+    EXPECT_EQ(window.SLE4->text(), "31.12.2009");
+    window.setHeaderText(4, "non è una data");
+    EXPECT_EQ(window.SLE4->text(), "");
+}
+
+TEST_F(MainWindowTest, TheNotesGroupAndTheTreeFollowAResize)
+{
+    window.show();
+    const QRect tree = window.TV1->geometry();
+    const QRect notes = window.MLE1->geometry();
+    const QRect company = window.SLE1->geometry();
+    window.resize(window.width() + 100, window.height() + 60);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.TV1->width(), tree.width() + 100);
+    EXPECT_EQ(window.TV1->height(), tree.height() + 60);
+    EXPECT_EQ(window.MLE1->width(), notes.width());
+    EXPECT_EQ(window.MLE1->height(), notes.height() + 60);
+    EXPECT_EQ(window.SLE1->geometry(), company);
+}
+
+TEST_F(MainWindowTest, ClosingQuitsTheHeldWordWithoutAsking)
+{
+    framework::MessageBoxLog::reset();
+    framework::MessageBoxLog::setScripted(true);
+    window.show();
+    window.engine().obtainWord();
+    wordauto::DOC_Application held = *window.engine().oWord;
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(held.IsRunning());
+    EXPECT_FALSE(window.engine().oWord);
+    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    framework::MessageBoxLog::reset();
+}
+
+TEST_F(MainWindowTest, WithNoWordHeldClosingSendsNothing)
+{
+    wordauto::DOC_Application users;
+    window.show();
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(users.IsRunning());
+    users.Quit();
+}
+
+} // namespace

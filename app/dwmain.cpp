@@ -135,6 +135,8 @@ void DWMAIN::treeSortChildren(const std::string& parent) { TV1->SORTCHILDREN(q(p
 std::optional<engine::TreeItem> DWMAIN::treeSelectedItem() const { return TV1->GETSELECTEDITEM(); }
 void DWMAIN::treeExpandAll() { TV1->PBEXPAND(); }
 
+std::string DWMAIN::dossierFolderBox() const { return SLEDIR1->text().toStdString(); }
+
 void DWMAIN::setHeaderText(int box, const std::string& text)
 {
     switch (box) {

@@ -93,6 +93,7 @@ public:
     void treeSortChildren(const std::string& parent) override;
     std::optional<engine::TreeItem> treeSelectedItem() const override;
     void treeExpandAll() override;
+    std::string dossierFolderBox() const override;
     void setHeaderText(int box, const std::string& text) override;
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;

@@ -4,6 +4,7 @@
 #include "engine/program_state.h"
 #include "wordauto/doc_application.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,17 @@ public:
     bool MTDLOAD1();
     void MTDLOAD0();
 
+    // Dossier load, header and notes.
+    void FNZLOAD();
+    void MTDLOAD2();
+    void MTDLOAD3();
+
+    // Status faces and detail rows from the result documents.
+    void MTDSTATUS1(bool lInteractive);
+    void MTDSTATUS2(bool lInteractive);
+    void MTDRESET1();
+    void MTDRESET2();
+
     ProgramState& state() { return state_; }
     FramePort& frame() { return frame_; }
 
@@ -48,6 +60,14 @@ std::string NOCONTROL(std::string cText);
 std::string cleanCell(const std::string& text);
 // A text that holds nothing but blanks.
 bool isBlank(const std::string& text);
+
+// The number without its points: "1.01.01" gives "10101".
+std::string withoutPoints(const std::string& number);
+// The tree item name of a list: "L" and the number without its points.
+std::string listItemName(const std::string& number);
+// The number in the leading decimal digits of a text (0 when there are none), as a 16-bit
+// value, as the status cells were always read.
+std::uint16_t leadingNumber(const std::string& text);
 
 // Whole-number percentage of item i of n, rounded down, without overflow.
 int percentDown(std::uint64_t i, std::uint64_t n);

@@ -82,6 +82,9 @@ public:
     // Expands the whole tree and selects its first top-level item (the "+" button).
     virtual void treeExpandAll() = 0;
 
+    // The dossier folder box (the dossier's path below the root's DATI folder).
+    virtual std::string dossierFolderBox() const = 0;
+
     // The inspection-data boxes and the notes box of the main window.
     virtual void setHeaderText(int box, const std::string& text) = 0; // 1..5 (4 is the date)
     virtual void setNotes(const std::string& text) = 0;

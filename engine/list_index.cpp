@@ -51,15 +51,6 @@ constexpr std::array<CatalogueRow, 32> kCatalogue = {{
     {"5.07.00", "Attrezzature"},
 }};
 
-std::string withoutPoints(const std::string& number)
-{
-    std::string out;
-    for (char c : number)
-        if (c != '.')
-            out += c;
-    return out;
-}
-
 // The first failing validation test of a row, or nullptr.
 const char* validationError(const IndexRow& row)
 {

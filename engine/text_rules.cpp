@@ -20,6 +20,28 @@ std::string cleanCell(const std::string& text)
 
 bool isBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
+std::string withoutPoints(const std::string& number)
+{
+    std::string out;
+    for (char c : number)
+        if (c != '.')
+            out += c;
+    return out;
+}
+
+std::string listItemName(const std::string& number) { return "L" + withoutPoints(number); }
+
+std::uint16_t leadingNumber(const std::string& text)
+{
+    std::uint16_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        value = static_cast<std::uint16_t>(value * 10 + (c - '0'));
+    }
+    return value;
+}
+
 int percentDown(std::uint64_t i, std::uint64_t n)
 {
     return n == 0 ? 0 : static_cast<int>(100 * i / n);

@@ -154,6 +154,8 @@ public:
             selected = top.front();
         ++expands;
     }
+    std::string dossierBox;
+    std::string dossierFolderBox() const override { return dossierBox; }
     void setHeaderText(int box, const std::string& text) override { header[box] = text; }
     void setNotes(const std::string& text) override { notes = text; }
     void enableMenuItem(int id, bool enabled) override { menu[id] = enabled; }

@@ -1,0 +1,122 @@
+#include "engine/engine.h"
+#include "engine/result_documents.h"
+
+#include "framework/file_lookup.h"
+
+#include <QString>
+
+#include <cstdio>
+
+namespace engine {
+
+namespace {
+
+std::string upper(const std::string& text)
+{
+    return QString::fromStdString(text).toUpper().toStdString();
+}
+
+std::string detailItemName(int row)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "X%05d", row);
+    return name;
+}
+
+} // namespace
+
+// The result document, open read-only in the held Word; nothing when it is missing.
+static std::optional<wordauto::DOC_Document> openResult(Engine& e, const char* file, bool lInteractive)
+{
+    const auto path = framework::findFile(e.state().dossierFolder(), file);
+    if (!path) {
+        if (lInteractive)
+            e.frame().messageBox(std::string("Per questo fascicolo non esiste il file ") + file
+                                     + "\r\nÈ necessario generare il rapporto",
+                                 kCaptionCorvalta, mb::Question);
+        return std::nullopt;
+    }
+    bool created = false;
+    auto& word = e.obtainWord(&created);
+    if (created)
+        word.Visible(false);
+    word.Documents().Open(*path, false, true);
+    return word.ActiveDocument();
+}
+
+static void finishResult(Engine& e, bool lInteractive)
+{
+    if (lInteractive) {
+        e.frame().treeExpandAll();
+        e.oWord->ActiveDocument().Close();
+    }
+    if (e.lDocsOpen)
+        e.oWord->Visible(true);
+}
+
+void Engine::MTDSTATUS1(bool lInteractive)
+{
+    auto doc = openResult(*this, kStatusDocument, lInteractive);
+    if (!doc)
+        return;
+    auto table = doc->Tables().Item(1);
+    const int rows = table.Rows().Count();
+    for (int r = 2; r <= rows; ++r) {
+        const std::string number = cleanCell(table.Cell(r, 1).Range().Text_());
+        if (!isResultRow(state_, number))
+            continue;
+        const int status = leadingNumber(cleanCell(table.Cell(r, 2).Range().Text_()));
+        if (auto item = frame_.treeItem(listItemName(number))) {
+            item->stateImage = status;
+            frame_.treeSetItem(*item);
+        }
+    }
+    finishResult(*this, lInteractive);
+}
+
+void Engine::MTDSTATUS2(bool lInteractive)
+{
+    for (const auto& number : state_.aDossierLists)
+        frame_.treeDeleteItem(listItemName(number), true);
+    auto doc = openResult(*this, kReportDocument, lInteractive);
+    if (!doc)
+        return;
+    auto table = doc->Tables().Item(1);
+    const int rows = table.Rows().Count();
+    for (int r = 2; r <= rows; ++r) {
+        const std::string number = cleanCell(table.Cell(r, 1).Range().Text_());
+        if (!isResultRow(state_, number))
+            continue;
+        const std::string reference = cleanCell(table.Cell(r, 2).Range().Text_());
+        const std::string message = cleanCell(table.Cell(r, 3).Range().Text_());
+        const int status = leadingNumber(cleanCell(table.Cell(r, 4).Range().Text_()));
+        TreeItem item{detailItemName(r), "Rif.: [ " + upper(reference) + " ] - " + message,
+                      reference, false, status};
+        // A list whose index symbol is not its number's item name has no item to hang under;
+        // its detail rows are then not shown.
+        frame_.treeAddItem(listItemName(number), item);
+    }
+    finishResult(*this, lInteractive);
+}
+
+void Engine::MTDRESET1()
+{
+    frame_.treeSuspendUpdate();
+    for (const auto& number : state_.aDossierLists) {
+        if (auto item = frame_.treeItem(listItemName(number))) {
+            item->stateImage = 1;
+            frame_.treeSetItem(*item);
+        }
+    }
+    frame_.treeRestoreUpdate();
+}
+
+void Engine::MTDRESET2()
+{
+    frame_.treeSuspendUpdate();
+    for (const auto& number : state_.aDossierLists)
+        frame_.treeDeleteItem(listItemName(number), true);
+    frame_.treeRestoreUpdate();
+}
+
+} // namespace engine

@@ -3,10 +3,12 @@
 #include "app/dialog_units.h"
 #include "app/dwwait.h"
 #include "framework/dates.h"
+#include "framework/error_handler.h"
 #include "framework/event_pump.h"
 #include "framework/msgbox.h"
 #include "ui_dwmain.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
 #include <QGroupBox>
@@ -89,12 +91,24 @@ void _DWMAIN::followResize()
 }
 
 DWMAIN::DWMAIN(engine::ProgramState& state, QWidget* owner)
-    : _DWMAIN((setProcessDates(), owner)), engine_(state, *this)
+    : _DWMAIN((setProcessDates(), owner)), state_(state), engine_(state, *this)
 {
     statusBar()->show();
     setAttribute(Qt::WA_QuitOnClose, true);
     connect(PBEXPAND, &QPushButton::clicked, this, [this] { PBEXPAND_clicked(); });
     connect(PBCOLLAPSE, &QPushButton::clicked, this, [this] { PBCOLLAPSE_clicked(); });
+    connect(_DWMAIN::PBDIR0, &QPushButton::clicked, this,
+            [this] { framework::runGuarded(QStringLiteral("PBDIR0"), [this] { PBDIR0(); }); });
+    connect(_DWMAIN::PBDIR1, &QPushButton::clicked, this,
+            [this] { framework::runGuarded(QStringLiteral("PBDIR1"), [this] { PBDIR1(); }); });
+    for (QCheckBox* box : {CB1, CB2, CB3})
+        connect(box, &QCheckBox::clicked, this, [this, box] {
+            framework::runGuarded(QStringLiteral("BUTTONCLICK"), [this, box] { BUTTONCLICK(box); });
+        });
+    connect(TV1, &XTV1::selectedItemChanged, this, [this](const QString& name) {
+        framework::runGuarded(QStringLiteral("TREEVIEWSELECTIONCHANGED"),
+                              [this, name] { TREEVIEWSELECTIONCHANGED(name); });
+    });
 }
 
 engine::BoxAnswer DWMAIN::messageBox(const std::string& text, const std::string& caption,

@@ -99,6 +99,14 @@ public:
     void enableMenuItem(int id, bool enabled) override;
     bool menuItemEnabled(int id) const { return menuEnabled_.value(id, true); }
 
+    // Start-up and reload: settings, help file, list index, dossier.
+    void MTDINIT();
+    // Folder choosers and view switches.
+    void PBDIR0();
+    void PBDIR1();
+    void BUTTONCLICK(QObject* control);
+    void TREEVIEWSELECTIONCHANGED(const QString& name);
+
     // The close query: the base's answer, after the held Word was quit.
     bool QUERYCLOSE();
     void PBEXPAND_clicked() { TV1->PBEXPAND(); }
@@ -108,6 +116,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void writeSetting(const char* key, const std::string& value);
+    void writeCheck(const char* key, bool checked) { writeSetting(key, checked ? "1" : "0"); }
+
+    engine::ProgramState& state_;
     engine::Engine engine_;
     QHash<int, bool> menuEnabled_;
 };

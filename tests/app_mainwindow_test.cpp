@@ -56,7 +56,8 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndLimits)
         EXPECT_EQ(w->text(), b.text);
         EXPECT_EQ(w->toolTip(), b.tip);
     }
-    const std::pair<const char*, int> edits[] = {{"SLEDIR0", 120}, {"SLEDIR1", 120}, {"SLE1", 60},
+    // The folder boxes hold whole Linux paths, however long.
+    const std::pair<const char*, int> edits[] = {{"SLEDIR0", 32767}, {"SLEDIR1", 32767}, {"SLE1", 60},
                                                  {"SLE2", 60},     {"SLE3", 60},     {"SLE5", 60}};
     for (const auto& [name, limit] : edits) {
         SCOPED_TRACE(name);

@@ -2,6 +2,7 @@
 // notes boxes, and the faces and detail rows read back from the result documents.
 #include "data/docbuilder/docbuilder.h"
 #include "engine/engine.h"
+#include "tests/fixture_docs.h"
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
 
@@ -23,27 +24,6 @@ IndexRow list(const std::string& number, const std::string& kind = "B1")
 {
     const std::string symbol = listItemName(number);
     return {number, "Lista " + number, kind, false, symbol, "T" + withoutPoints(number.substr(0, 4) + ".00")};
-}
-
-void writeList(const std::string& path, const std::string& notes)
-{
-    db::Document d;
-    d.body = {db::Paragraph("Lista"), db::para({"Note: ", db::TextField{"note1", notes}})};
-    db::write(d, path);
-}
-
-void writeTable(const std::string& path, const std::vector<std::vector<std::string>>& rows)
-{
-    std::vector<db::Row> table;
-    for (const auto& r : rows) {
-        db::Row row;
-        for (const auto& c : r)
-            row.cells.push_back(db::Cell(db::Paragraph(c)));
-        table.push_back(row);
-    }
-    db::Document d;
-    d.body = {db::Paragraph("Risultati"), db::table(table)};
-    db::write(d, path);
 }
 
 class DossierTest : public TempDirTest {
@@ -102,7 +82,7 @@ TEST_F(DossierTest, KnownListsHangUnderTheirSectionsAndUnknownOnesAreReportedOne
     writeHeader();
     for (const char* f : {"1.01.02.doc", "1.01.01.DOC", "9.99.01.DOC", "9.99.02.DOC", "2.00.01.DOC",
                           "1.AB.CD.DOC", "note.txt", "1.01.03x.DOC"})
-        writeList(in(f), "");
+        writeNotesList(in(f), "");
     std::filesystem::create_directory(in("1.02.00.DOC")); // a folder is not a document
     engine.FNZLOAD();
 
@@ -170,7 +150,7 @@ TEST_F(DossierTest, WithoutAFolderNothingLoadsAndNoWordStarts)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        writeList(in("1.01.01.DOC"), "");
+        writeNotesList(in("1.01.01.DOC"), "");
         frame = RecordingFrame{};
         frame.header[1] = "prima";
         frame.dossierBox = c.box;
@@ -204,7 +184,7 @@ TEST_F(DossierTest, TheHeaderFillsTheBoxesAndTheNotesOnlyWhenShown)
 
 TEST_F(DossierTest, NotesComeFromTheFileOrFromTheCopyBeingEdited)
 {
-    writeList(in("1.01.01.DOC"), " Manca il parapetto ");
+    writeNotesList(in("1.01.01.DOC"), " Manca il parapetto ");
     state.aDossierLists = {"1.01.01"};
     frame.treeAddItem("ROOT", TreeItem{"L10101", "1.01.01 - Lista", "1.01.01", false, 1});
     frame.treeAddItem("ROOT", TreeItem{"T10000", "1.00.00 - Sezione", "1.00.00", true, 0});
@@ -245,15 +225,15 @@ protected:
     {
         DossierTest::SetUp();
         for (const char* f : {"1.01.01.DOC", "1.01.02.DOC", "2.00.01.DOC"})
-            writeList(in(f), "");
-        writeTable(in("_Stato_Liste.doc"), {{"Lista", "Stato"},
+            writeNotesList(in(f), "");
+        writeTableDocument(in("_Stato_Liste.doc"), {{"Lista", "Stato"},
                                              {"1.01.01", "3 "},
                                              {"9.99.99", "2"},   // not in the index
                                              {"1.01.02 ", "2"},  // blank after the number
                                              {"2.00.01", "4"},
                                              {"2.00.01", "2"},   // a later line wins
                                              {"", "4"}});
-        writeTable(in("_Rapporto_Fascicolo.doc"), {{"Lista", "Rif.", "Messaggio", "Stato"},
+        writeTableDocument(in("_Rapporto_Fascicolo.doc"), {{"Lista", "Rif.", "Messaggio", "Stato"},
                                                     {"Lista", "", "", ""},
                                                     {"1.01.01", "t2-013", "Campo descrizione compilato", "3"},
                                                     {"1.01.02", "T1-001", "Manca spunta", "x"},

@@ -2,6 +2,7 @@
 // one Word instance.
 #include "data/docbuilder/docbuilder.h"
 #include "engine/engine.h"
+#include "tests/fixture_docs.h"
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
 
@@ -12,22 +13,6 @@ using namespace testsupport;
 namespace db = docbuilder;
 
 namespace {
-
-using Cells = std::vector<std::string>;
-
-void writeIndex(const std::string& path, const std::vector<Cells>& rows)
-{
-    std::vector<db::Row> table{db::row({"Numero", "Titolo", "Tipo", "Obbl.", "Simbolo", "Simbolo Padre"})};
-    for (const auto& r : rows) {
-        db::Row row;
-        for (const auto& c : r)
-            row.cells.push_back(db::Cell(db::Paragraph(c)));
-        table.push_back(row);
-    }
-    db::Document d;
-    d.body = {db::Paragraph("Indice liste"), db::table(table)};
-    db::write(d, path);
-}
 
 const std::vector<Cells> kValidIndex = {
     {"1.00.00", "SICUREZZA PREVENTIVA", "", "", "T10000", "ROOT"},

@@ -109,8 +109,9 @@ TEST_F(SettingsTest, EachKeyIsReadWithItsDefaultAndLimit)
         EXPECT_EQ(state.lShowDetail, c.detail);
         EXPECT_EQ(w.CB3->isChecked(), c.detail);
         EXPECT_EQ(state.nSle9, c.pause);
-        if (!c.status)
+        if (!c.status) {
             EXPECT_FALSE(w.CB3->isEnabled());
+        }
         EXPECT_EQ(w.CB1->isChecked(), c.notes);
         window.reset();
     }

@@ -95,7 +95,7 @@ std::string addMainRelationship(detail::DocumentModel& d, const char* type, cons
         ++n;
     const std::string id = "rId" + std::to_string(n);
     const std::string dir = d.mainPartName().substr(0, d.mainPartName().find_last_of('/') + 1);
-    rels.push_back({id, type, part.substr(0, dir.size()) == dir ? part.substr(dir.size()) : "/" + part,
+    rels.push_back({id, type, part.substr(0, dir.size()) == dir ? part.substr(dir.size()) : opc::absolutePartName(part),
                     false});
     pkg.setRelationships(d.mainPartName(), rels);
     return id;

@@ -214,7 +214,7 @@ pugi::xml_document* DocumentModel::relatedXml(const char* relType, bool create)
     const std::string mainDir = mainPart_.substr(0, mainPart_.find_last_of('/') + 1);
     rels.push_back({"rId" + std::to_string(n), relType,
                     partName.substr(0, mainDir.size()) == mainDir ? partName.substr(mainDir.size())
-                                                                   : "/" + partName,
+                                                                   : opc::absolutePartName(partName),
                     false});
     package_.setRelationships(mainPart_, rels);
     package_.setOverride(partName, spec->contentType);

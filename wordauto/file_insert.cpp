@@ -102,7 +102,7 @@ private:
             if (!rel.external) {
                 const std::string part = copyPart(
                     opc::Package::resolveTarget(source_.mainPartName(), rel.target));
-                copy.target = "/" + part;
+                copy.target = opc::absolutePartName(part);
             }
             copy.id = freshRelId();
             targetRels().push_back(copy);
@@ -155,7 +155,7 @@ private:
         if (!rels.empty()) {
             for (auto& r : rels)
                 if (!r.external)
-                    r.target = "/" + copyPart(opc::Package::resolveTarget(sourcePart, r.target));
+                    r.target = opc::absolutePartName(copyPart(opc::Package::resolveTarget(sourcePart, r.target)));
             to.setRelationships(name, rels);
         }
         return name;

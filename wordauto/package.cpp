@@ -74,6 +74,15 @@ std::string xmlToString(const pugi::xml_document& doc)
 
 } // namespace
 
+std::string absolutePartName(const std::string& partName)
+{
+    std::string out;
+    out.reserve(partName.size() + 1);
+    out.push_back('/');
+    out.append(partName);
+    return out;
+}
+
 struct Package::Impl {
     struct Entry {
         std::string name;
@@ -336,7 +345,7 @@ void Package::removePart(const std::string& name)
     auto types = impl_->contentTypes.child("Types");
     for (auto o = types.child("Override"); o;) {
         auto next = o.next_sibling("Override");
-        if (lower(o.attribute("PartName").value()) == "/" + lower(name))
+        if (lower(o.attribute("PartName").value()) == absolutePartName(lower(name)))
             types.remove_child(o);
         o = next;
     }
@@ -361,7 +370,7 @@ bool Package::isModified(const std::string& name) const
 std::string Package::contentType(const std::string& partName) const
 {
     auto types = impl_->contentTypes.child("Types");
-    const std::string wanted = "/" + lower(partName);
+    const std::string wanted = absolutePartName(lower(partName));
     for (auto o : types.children("Override"))
         if (lower(o.attribute("PartName").value()) == wanted)
             return o.attribute("ContentType").value();
@@ -375,7 +384,7 @@ std::string Package::contentType(const std::string& partName) const
 void Package::setOverride(const std::string& partName, const std::string& contentType)
 {
     auto types = impl_->contentTypes.child("Types");
-    const std::string wanted = "/" + lower(partName);
+    const std::string wanted = absolutePartName(lower(partName));
     for (auto o : types.children("Override")) {
         if (lower(o.attribute("PartName").value()) == wanted) {
             o.attribute("ContentType").set_value(contentType.c_str());
@@ -384,7 +393,7 @@ void Package::setOverride(const std::string& partName, const std::string& conten
         }
     }
     auto o = types.append_child("Override");
-    o.append_attribute("PartName") = ("/" + partName).c_str();
+    o.append_attribute("PartName") = absolutePartName(partName).c_str();
     o.append_attribute("ContentType") = contentType.c_str();
     impl_->storeContentTypes();
 }

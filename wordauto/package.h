@@ -101,6 +101,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// "/" + part name, the form part names take in content types and absolute targets.
+std::string absolutePartName(const std::string& partName);
+
 // Test hook: when set, the atomic writer calls it with the number of bytes written so far
 // before each chunk; throwing from it simulates a failure midway (a full disk, a lost drive).
 void setWriteFaultHook(std::function<void(std::size_t bytesWritten)> hook);

@@ -16,8 +16,8 @@ inline constexpr const char* kDialogUnitsProperty = "du";
 // The font the windows are designed in: the application font at 8 points.
 QFont dialogFont();
 
-// Dialog units of `font` in pixels: a horizontal unit is a quarter of the average character
-// width, a vertical one an eighth of the line height.
+// Dialog units of `font` in pixels: a horizontal unit is a quarter of the average width of the
+// letters, a vertical one an eighth of the line height.
 QRect dialogUnitsToPixels(const QFont& font, int x, int y, int w, int h);
 
 // "x,y,w,h" as a rectangle in dialog units; nothing when it is not four integers.

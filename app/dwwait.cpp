@@ -5,7 +5,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTextBlock>
+#include <QTextFormat>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -37,10 +37,9 @@ DWWAIT::~DWWAIT() = default;
 
 void DWWAIT::setText(const QString& text)
 {
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // The document itself breaks the paragraph at CR LF.
     QTextEdit* box = ui_->FT1;
-    box->setPlainText(plain);
+    box->setPlainText(text);
     // Alignment belongs to the paragraphs, so each new text is centred again.
     QTextCursor cursor(box->document());
     cursor.select(QTextCursor::Document);

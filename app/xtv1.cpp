@@ -79,12 +79,13 @@ QImage programImage()
 
         p.setPen(QPen(QColor(0xA0, 0xA0, 0xA0), 1.0));
         p.drawLine(QPointF(10.0, 11.5), QPointF(22.0, 11.5));
-        p.drawLine(QPointF(10.0, 14.5), QPointF(18.0, 14.5));
+        p.drawLine(QPointF(10.0, 14.5), QPointF(17.0, 14.5));
 
         QPen check(QColor(0x1B, 0x7A, 0x2E), 3.0);
         check.setCapStyle(Qt::RoundCap);
         check.setJoinStyle(Qt::RoundJoin);
         p.setPen(check);
+        p.setBrush(Qt::NoBrush);
         QPainterPath mark;
         mark.moveTo(10.5, 19.5);
         mark.lineTo(14.0, 23.5);

@@ -2,6 +2,10 @@
 // the program's Word when it closes.
 #include "app/dialog_units.h"
 #include "app/dwmain.h"
+#include "app/dwwait.h"
+#include "data/docbuilder/docbuilder.h"
+#include "framework/error_handler.h"
+#include "tests/test_support.h"
 #include "framework/dates.h"
 #include "framework/msgbox.h"
 
@@ -9,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,6 +144,34 @@ TEST_F(MainWindowTest, WithNoWordHeldClosingSendsNothing)
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(users.IsRunning());
     users.Quit();
+}
+
+class FailingCommandTest : public testsupport::TempDirTest {};
+
+TEST_F(FailingCommandTest, AFailureLeavesNoProgressWindowBehind)
+{
+    // An index document without a table: the load fails inside Word, after its progress window
+    // was shown.
+    docbuilder::Document d;
+    d.body = {docbuilder::Paragraph("Indice senza tabella")};
+    docbuilder::write(d, path("_Indice_Liste.doc"));
+    engine::ProgramState state;
+    state.cRootDir = dir_.string();
+    app::DWMAIN window{state};
+    window.show();
+    framework::MessageBoxLog::reset();
+    framework::MessageBoxLog::setScripted(true);
+    const QString log = QString::fromStdString(path("quarvello.err"));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir_.string()));
+    EXPECT_FALSE(framework::runGuarded("MTDLOAD1", [&] { window.engine().MTDLOAD1(); }));
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(window.findChildren<app::DWWAIT*>().isEmpty());
+    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
+    EXPECT_TRUE(framework::MessageBoxLog::shown()[0].text.contains("_Indice_Liste.doc"));
+    EXPECT_TRUE(QFile::exists(log));
+    framework::MessageBoxLog::reset();
+    window.engine().oWord->Quit(0);
 }
 
 } // namespace

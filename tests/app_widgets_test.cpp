@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ struct CancelCase {
     const char* label;
     std::function<void(engine::ProgressWindow&)> prepare;
     bool aborts;
+    friend void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class CancelTest : public ::testing::TestWithParam<CancelCase> {};
@@ -338,12 +340,15 @@ TEST_F(TreeTest, AttributesRoundTripAndAMissingNameHasNone)
     EXPECT_EQ(tree.GETROOTITEM()->name, "T1");
 }
 
-TEST_F(TreeTest, ExpandOnAnEmptyTreeSelectsNothing)
+TEST_F(TreeTest, ExpandOnAnEmptyTreeDoesNothing)
 {
+    host.show();
+    other->setFocus();
     tree.PBEXPAND();
     tree.PBCOLLAPSE();
     EXPECT_FALSE(tree.GETSELECTEDITEM());
     EXPECT_EQ(tree.currentItem(), nullptr);
+    EXPECT_EQ(host.focusWidget(), other);
     EXPECT_TRUE(tree.updatesEnabled());
 }
 

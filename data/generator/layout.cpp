@@ -55,9 +55,11 @@ void Form::checkFilling(const std::string& number) const
         check(name);
 }
 
-db::Paragraph caption(const std::string& text)
+void addTable(std::vector<db::Block>& body, const std::string& title, db::Table table)
 {
-    return db::bold(text);
+    body.emplace_back(std::in_place_type<db::Paragraph>);
+    body.emplace_back(std::in_place_type<db::Paragraph>, db::bold(title));
+    body.emplace_back(std::in_place_type<db::Table>, std::move(table));
 }
 
 db::Row header(const std::vector<std::string>& captions)
@@ -78,7 +80,7 @@ db::Table measuresTable(Form& form, int& row, const std::vector<std::string>& te
                         const std::string& what)
 {
     db::Table t;
-    t.columnWidths = {600, 700, 4300, 3038, 1000};
+    t.columnWidths = {500, 700, 4138, 3000, 1300};
     t.rows.push_back(header({"N.", "Sel.", what, "Descrizione", "Attuato"}));
     for (const auto& text : texts) {
         t.rows.push_back(db::row({number(row),
@@ -89,7 +91,7 @@ db::Table measuresTable(Form& form, int& row, const std::vector<std::string>& te
     return t;
 }
 
-db::Document listDocument(const ListDef& list, std::vector<db::Block> tables, Form& form)
+db::Document listDocument(const ListDef& list, std::vector<db::Block> body, Form& form)
 {
     db::Document doc;
     doc.protectForms = true;
@@ -101,10 +103,10 @@ db::Document listDocument(const ListDef& list, std::vector<db::Block> tables, Fo
         db::bold(list.title),
         list.intro,
     };
-    for (auto& b : tables)
+    for (auto& b : body)
         doc.body.push_back(std::move(b));
-    doc.body.push_back(caption("Note"));
-    doc.body.push_back(form.text("note1", "Note del coordinatore sulla lista"));
+    addTable(doc.body, "Note",
+             db::table({db::row({form.text("note1", "Note del coordinatore sulla lista")})}));
     form.checkFilling(list.number);
     return doc;
 }

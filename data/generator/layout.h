@@ -38,7 +38,8 @@ private:
     std::set<std::string> made_;
 };
 
-db::Paragraph caption(const std::string& text);
+// An empty line, the table's title and the table.
+void addTable(std::vector<db::Block>& body, const std::string& title, db::Table table);
 db::Row header(const std::vector<std::string>& captions);
 // The row number as the first column shows it.
 db::Cell number(int row);
@@ -49,8 +50,8 @@ db::Table measuresTable(Form& form, int& row, const std::vector<std::string>& te
                         const std::string& sel, const std::string& desc, const std::string& box,
                         const std::string& what);
 
-// Heading, the tables, the notes field; protected for filling in, page numbers in the footer.
-db::Document listDocument(const ListDef& list, std::vector<db::Block> tables, Form& form);
+// Heading, the body, the notes field; protected for filling in, page numbers in the footer.
+db::Document listDocument(const ListDef& list, std::vector<db::Block> body, Form& form);
 
 // The layout of each kind, in the source file of its lists.
 db::Document renderA1(const ListDef& list, const A1List& a1, Form& form);

@@ -62,8 +62,8 @@ struct ListDef {
     std::string number;     // "1.01.02"
     std::string title;
     bool mandatory = false;
-    std::string intro;      // the line under the title that tells how to fill the list
-    ListContent content;
+    std::string intro{};    // the line under the title that tells how to fill the list
+    ListContent content{};
 };
 
 // "A1" ... "E2", as the index writes it.
@@ -81,10 +81,10 @@ const ListDef& listByNumber(const std::string& number);
 // What the coordinator entered in a copy of a list, by field name. `renamed` and
 // `withoutHelpText` spoil a copy on purpose, to show what the checks report.
 struct Filling {
-    std::map<std::string, std::string> text;
-    std::set<std::string> ticked;
-    std::map<std::string, std::string> renamed;
-    std::set<std::string> withoutHelpText;
+    std::map<std::string, std::string> text{};
+    std::set<std::string> ticked{};
+    std::map<std::string, std::string> renamed{};
+    std::set<std::string> withoutHelpText{};
 };
 
 // The list as a document: blank with an empty filling.

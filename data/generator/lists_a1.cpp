@@ -55,14 +55,16 @@ namespace layout {
 db::Document renderA1(const ListDef& list, const A1List& a1, Form& form)
 {
     db::Table t;
-    t.columnWidths = {600, 4200, 4838};
+    t.columnWidths = {500, 4300, 4838};
     t.rows.push_back(header({"N.", "Dato", "Valore"}));
     int row = 1;
     for (const auto& label : a1.fields) {
         t.rows.push_back(db::row({number(row), label, form.text(rowName("f", row), label)}));
         ++row;
     }
-    return listDocument(list, {std::move(t)}, form);
+    std::vector<db::Block> body;
+    addTable(body, "Dati", std::move(t));
+    return listDocument(list, std::move(body), form);
 }
 
 } // namespace layout

@@ -15,6 +15,24 @@ struct IndexRow {
     std::string parent;
 };
 
+// What the report run collects: a status row per list that got a status, a report row per
+// finding, a measure row per declared measure.
+struct StatusRow {
+    std::string list;
+    int status = 0;
+};
+struct ReportRow {
+    std::string list;
+    std::string reference;
+    std::string message;
+    int status = 0;
+};
+struct MeasureRow {
+    std::string list;
+    std::string reference;
+    std::string state; // "Attuato" or "Non Attuato"
+};
+
 // The state the engine and the frame share for the whole run.
 struct ProgramState {
     std::string cRootDir;    // settings key SLE0
@@ -29,6 +47,11 @@ struct ProgramState {
     std::vector<std::string> aDossierLists;
     // The list picker's result: list numbers (add, delete) or document paths (print, merge).
     std::vector<std::string> aListPick;
+    // The report run's rows. The run empties aListPick as well: its report rows take the
+    // picker result's place until the next picker.
+    std::vector<StatusRow> aListStatus;
+    std::vector<ReportRow> aListPickRows;
+    std::vector<MeasureRow> aRptMeasures;
 
     std::string dossierFolder() const { return cRootDir + "/DATI" + cDossierDir; }
 };

@@ -46,6 +46,15 @@ public:
     void MTDRESET1();
     void MTDRESET2();
 
+    // Field-name check and the parsers of the six list kinds, on Word's active document.
+    bool MTD_CHECK(const std::string& kind, const std::string& number);
+    void MTD_PARSEA1(const std::string& number);
+    void MTD_PARSEB1(const std::string& number);
+    void MTD_PARSEC1(const std::string& number);
+    void MTD_PARSED1(const std::string& number);
+    void MTD_PARSEE1(const std::string& number);
+    void MTD_PARSEE2(const std::string& number);
+
     ProgramState& state() { return state_; }
     FramePort& frame() { return frame_; }
 

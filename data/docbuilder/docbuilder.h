@@ -20,6 +20,7 @@
 // toBytes and write throw std::invalid_argument.
 
 #include <concepts>
+#include <type_traits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -88,10 +89,11 @@ struct Cell {
     int span = 1;               // grid columns the cell covers (w:gridSpan)
 
     Cell() = default;
-    // Any paragraph, run, field or table is a cell of its own.
+    // Any paragraph, run, field or table is a cell of its own. Defined once Table is
+    // complete: clang wants the whole variant where the constructor stands.
     template <typename T>
-        requires std::constructible_from<Block, T>
-    Cell(T&& block) : blocks{Block(std::forward<T>(block))} {}
+        requires(std::constructible_from<Paragraph, T> || std::same_as<std::remove_cvref_t<T>, Table>)
+    Cell(T&& block);
 };
 
 struct Row {
@@ -104,6 +106,12 @@ struct Table {
     // evenly. The grid has as many columns as the widest row (spans counted).
     std::vector<int> columnWidths{};
 };
+
+template <typename T>
+    requires(std::constructible_from<Paragraph, T> || std::same_as<std::remove_cvref_t<T>, Table>)
+Cell::Cell(T&& block) : blocks{Block(std::forward<T>(block))}
+{
+}
 
 // cell({"first paragraph", para({"second ", TextField{"f1"}}), table({...})})
 Cell cell(std::vector<Block> blocks);

@@ -1,0 +1,75 @@
+#pragma once
+
+// What every list parser shares: reading fields of the active document, the structural-fault
+// box, the measures table and the status decision.
+#include "engine/engine.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+inline constexpr int kLastRow = 999;
+
+// "t1c" and 7 give "t1c007".
+std::string rowName(const std::string& prefix, int row);
+// 7 gives "007".
+std::string rowDigits(int row);
+
+struct Finding {
+    std::string reference;
+    std::string message;
+};
+
+struct Measure {
+    std::string reference;
+    std::string state;
+};
+
+// One list being read: the active document, the list's findings and its flags.
+class ListReader {
+public:
+    ListReader(Engine& engine, std::string number);
+
+    bool exists(const std::string& name) const;
+    wordauto::DOC_FormField field(const std::string& name) const;
+    bool ticked(const std::string& name, bool select) const;
+    // The value trimmed of blanks at both ends.
+    std::string text(const std::string& name, bool select) const;
+
+    // Shows "Errore lista <number>" + tail at once and raises lFault.
+    void fault(const std::string& tail);
+    void missing(const std::string& name) { fault(" [" + name + "] non esiste"); }
+
+    struct TableEnd {
+        int next;          // the row number the next table starts at
+        bool anySelected;
+    };
+    // A table of selection, description and implemented box rows tXl, tXf, tXc from row
+    // `from` on; the description and the implemented box are judged per row.
+    TableEnd measuresTable(char digit, int from);
+
+    // The activity table of kinds C1 and D1: row box a (lead), description, PSC box b and
+    // POS box c. `joined` gives one finding for both boxes (C1) instead of one each (D1).
+    // Returns the row number the next table starts at.
+    int activityTable(const std::string& title, bool joined);
+
+    // Appends the list's status, report and measure rows, first case that holds.
+    void decide();
+
+    const std::string& number() const { return number_; }
+
+    std::vector<Finding> aIncompl;
+    std::vector<Finding> aIncons;
+    std::vector<Measure> aMeas;
+    bool lFault = false;
+    bool lFound = false;
+    bool lEmpty = true;
+
+private:
+    Engine& engine_;
+    std::string number_;
+    wordauto::DOC_Document doc_;
+};
+
+} // namespace engine

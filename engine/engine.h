@@ -47,6 +47,9 @@ public:
     void MTDRESET2();
 
     // Field-name check and the parsers of the six list kinds, on Word's active document.
+    // The report run.
+    void FNZPARSE();
+
     bool MTD_CHECK(const std::string& kind, const std::string& number);
     void MTD_PARSEA1(const std::string& number);
     void MTD_PARSEB1(const std::string& number);
@@ -59,6 +62,9 @@ public:
     FramePort& frame() { return frame_; }
 
 private:
+    // The report run's last phase: both result documents filled and saved, the tree refreshed.
+    void writeResults(ProgressWindow& progress);
+
     ProgramState& state_;
     FramePort& frame_;
 };

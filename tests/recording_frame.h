@@ -73,6 +73,8 @@ public:
     std::string selected;
     int pumps = 0;
     int suspendDepth = 0;
+    // Progress windows made from now on read "Annulla" pressed from their n-th text on.
+    int cancelAfterTexts = -1;
 
     RecordingFrame() { nodes_[engine::kTreeRoot] = TreeNode{{engine::kTreeRoot, "", "", false, 0}, "", {}}; }
 
@@ -91,6 +93,7 @@ public:
     {
         auto r = std::make_shared<ProgressRecord>();
         r->caption = caption;
+        r->cancelAtItem = cancelAfterTexts;
         progress.push_back(r);
         return std::make_unique<RecordingProgress>(r);
     }

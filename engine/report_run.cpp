@@ -1,0 +1,170 @@
+#include "engine/engine.h"
+#include "engine/result_documents.h"
+#include "engine/result_writer.h"
+
+#include "framework/file_lookup.h"
+#include "wordauto/package.h"
+#include "wordauto/word_error.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace engine {
+
+namespace {
+
+using Parser = void (Engine::*)(const std::string&);
+
+struct KindParser {
+    const char* kind;
+    Parser parser;
+};
+constexpr KindParser kParsers[] = {
+    {"A1", &Engine::MTD_PARSEA1}, {"B1", &Engine::MTD_PARSEB1}, {"C1", &Engine::MTD_PARSEC1},
+    {"D1", &Engine::MTD_PARSED1}, {"E1", &Engine::MTD_PARSEE1}, {"E2", &Engine::MTD_PARSEE2},
+};
+
+// A file's path in a folder whatever the case of its letters, or the path it would have.
+std::string pathIn(const std::string& folder, const std::string& name)
+{
+    const auto found = framework::findFile(folder, name);
+    return found ? *found : framework::joinPath(folder, name);
+}
+
+// Copies the root's template of a result document over the dossier's; false after telling why.
+bool copyTemplate(Engine& e, const char* file)
+{
+    const auto source = framework::findFile(e.state().cRootDir, file);
+    if (!source) {
+        e.frame().messageBox(framework::joinPath(e.state().cRootDir, file) + "\r\nIl file non esiste",
+                             kCaptionCorvalta, mb::Stop);
+        return false;
+    }
+    const std::string target = pathIn(e.state().dossierFolder(), file);
+    std::ifstream in(*source, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    try {
+        if (!in)
+            throw wordauto::WordError("lettura non riuscita");
+        wordauto::opc::writeFileAtomically(target, bytes.str());
+    } catch (const wordauto::WordError&) {
+        e.frame().messageBox(target + "\r\nErrore durante la copia del file", kCaptionCorvalta, mb::Stop);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void Engine::FNZPARSE()
+{
+    FNZCLOSEALL();
+    oWord.emplace();
+    oWord->Visible(false);
+    if (!copyTemplate(*this, kReportDocument) || !copyTemplate(*this, kStatusDocument))
+        return; // the hidden Word stays for the next close-all
+
+    bool complete = true;
+    auto progress = frame_.createProgress(kCaptionQuarvello);
+    progress->show();
+    progress->setRange(1, 100);
+    progress->setPosition(0);
+
+    state_.aListPick.clear();
+    state_.aListPickRows.clear();
+    state_.aListStatus.clear();
+    state_.aRptMeasures.clear();
+
+    const std::string folder = state_.dossierFolder();
+    for (std::size_t i = 1; i <= state_.aDossierLists.size(); ++i) {
+        advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
+        if (progress->aborted()) {
+            frame_.messageBox("Generazione rapporto interrotta", kCaptionCorvalta, mb::Exclamation);
+            complete = false;
+            break;
+        }
+        const std::string number = state_.aDossierLists[i - 1];
+        progress->setText("Scansione in corso lista " + number + " ...Attendere");
+        const IndexRow* row = findListRow(state_, number);
+        if (!row) {
+            frame_.messageBox(number + " - La lista non esiste nell'indice", kCaptionCorvalta, mb::Stop);
+            complete = false;
+            break;
+        }
+        const std::string kind = row->kind;
+        const auto document = framework::findFile(folder, number + ".DOC");
+        if (!document) {
+            frame_.messageBox(number + " - La lista non esiste", kCaptionCorvalta, mb::Stop);
+            complete = false;
+            break;
+        }
+        oWord->Documents().Open(*document, false, true);
+        if (MTD_CHECK(kind, number))
+            for (const auto& p : kParsers)
+                if (kind == p.kind) {
+                    (this->*p.parser)(number);
+                    break;
+                }
+        oWord->Documents().Item(1).Close(wordauto::wdDoNotSaveChanges);
+        frame_.pumpEvents();
+    }
+
+    progress->disableCancel();
+    progress->setText("Generazione rapporto... Attendere");
+    if (complete) {
+        writeResults(*progress);
+        FNZCLOSEALL();
+    }
+    progress->close();
+}
+
+void Engine::writeResults(ProgressWindow& progress)
+{
+    const std::string folder = state_.dossierFolder();
+    const auto open = [&](const char* file) -> std::optional<wordauto::DOC_Document> {
+        const auto path = framework::findFile(folder, file);
+        if (!path) {
+            frame_.messageBox(framework::joinPath(folder, file) + "\r\nIl file non esiste", kCaptionCorvalta,
+                              mb::Stop);
+            return std::nullopt;
+        }
+        oWord->Documents().Open(*path, false, false);
+        auto doc = oWord->ActiveDocument();
+        oWord->Visible(false);
+        return doc;
+    };
+
+    auto status = open(kStatusDocument);
+    if (!status)
+        return;
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& r : state_.aListStatus)
+        rows.push_back({r.list, std::to_string(r.status)});
+    fillResultTable(status->Tables().Item(1), 1, rows);
+    oWord->Documents().Close(wordauto::wdSaveChanges);
+
+    auto report = open(kReportDocument);
+    if (!report)
+        return;
+    rows.clear();
+    for (const auto& r : state_.aListPickRows)
+        rows.push_back({r.list, r.reference, r.message, std::to_string(r.status)});
+    fillResultTable(report->Tables().Item(1), 2, rows);
+    rows.clear();
+    for (const auto& m : state_.aRptMeasures)
+        rows.push_back({m.list, m.reference, m.state});
+    fillResultTable(report->Tables().Item(2), 2, rows);
+    oWord->Documents().Close(wordauto::wdSaveChanges);
+
+    if (state_.lShowStatus) {
+        progress.setText("Assegnazione icone liste... Attendere...");
+        MTDSTATUS1(true);
+        if (state_.lShowDetail) {
+            progress.setText("Assegnazione icone dettaglio... Attendere...");
+            MTDSTATUS2(true);
+        }
+    }
+}
+
+} // namespace engine

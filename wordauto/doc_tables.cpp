@@ -4,6 +4,8 @@
 #include "wordauto/document_model.h"
 #include "wordauto/word_error.h"
 
+#include <algorithm>
+
 namespace wordauto {
 
 namespace {
@@ -65,14 +67,19 @@ DOC_Row DOC_Rows::Item(int index) const
 
 DOC_Row DOC_Rows::Add(const DOC_Row& before)
 {
-    resolve(ref_, table_, gen_);
+    auto table = resolve(ref_, table_, gen_);
     auto model = resolve(before.ref_, before.row_, before.gen_);
     if (before.ref_.doc != ref_.doc)
         throw WordError("La riga indicata non appartiene a questa tabella");
+    const auto& rows = ref_.doc->rowsOf(table);
+    const auto at = std::find(rows.begin(), rows.end(), model);
+    if (at == rows.end())
+        throw WordError("La riga indicata non appartiene a questa tabella");
+    const auto index = static_cast<std::size_t>(at - rows.begin());
     auto row = model.parent().insert_copy_before(model, model);
     for (auto cell : detail::cellsOf(row))
         detail::clearCell(cell);
-    ref_.doc->touchStructure();
+    ref_.doc->rowInserted(table, index, row);
     return DOC_Row(ref_, row.internal_object(), gen_);
 }
 
@@ -83,10 +90,11 @@ DOC_Row DOC_Rows::Add()
     if (rows.empty())
         throw WordError("La tabella non ha righe da cui copiare il formato");
     auto last = rows.back();
+    const auto index = rows.size();
     auto row = last.parent().insert_copy_after(last, last);
     for (auto cell : detail::cellsOf(row))
         detail::clearCell(cell);
-    ref_.doc->touchStructure();
+    ref_.doc->rowInserted(table, index, row);
     return DOC_Row(ref_, row.internal_object(), gen_);
 }
 

@@ -4,6 +4,7 @@
 #include "wordauto/xml_util.h"
 
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 
 namespace wordauto::detail {
@@ -287,6 +288,16 @@ void DocumentModel::touchStructure()
 {
     touchFields();
     ++structureGen_;
+}
+
+void DocumentModel::rowInserted(pugi::xml_node table, std::size_t index, pugi::xml_node row)
+{
+    touchFields();
+    auto it = rowCache_.find(table.internal_object());
+    if (rowsGen_ != structureGen_ || it == rowCache_.end())
+        return; // gathered afresh on next use
+    auto& rows = it->second;
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(std::min(index, rows.size())), row);
 }
 
 void DocumentModel::touchRemoval()

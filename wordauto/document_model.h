@@ -66,6 +66,9 @@ public:
     void touchContent();
     void touchFields();
     void touchStructure();
+    // A row was inserted into `table` at position `index` (from 0) of its rows: the cached rows
+    // of that table are kept in step instead of being gathered again.
+    void rowInserted(pugi::xml_node table, std::size_t index, pugi::xml_node row);
     void touchRemoval();
     unsigned removalGeneration() const { return removalGen_; }
 

@@ -254,7 +254,7 @@ Package Package::fromBytes(std::string bytes, const std::string& displayPath, co
         zip_source_buffer_create(impl->original.data(), impl->original.size(), 0, &err);
     if (!src)
         throw std::bad_alloc();
-    zip_t* z = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &err);
     if (!z) {
         zip_source_free(src);
         zip_error_fini(&err);

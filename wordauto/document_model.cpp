@@ -158,7 +158,14 @@ void DocumentModel::loadMain()
     if (!known)
         throwFileError("Il file non è un documento Word (contenuto di tipo " + type + ")", shown);
     mainPart_ = *main;
-    loadXml(main_, package_.part(mainPart_), mainPart_, shown);
+    // The largest part: parsed where it lies instead of copied once more.
+    mainText_ = package_.takePart(mainPart_);
+    const auto parsed = main_.load_buffer_inplace(mainText_.data(), mainText_.size(), kParseOptions,
+                                                  pugi::encoding_utf8);
+    if (!parsed)
+        throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
+                           + parsed.description() + ")",
+                       shown);
     normalizeWordPrefix(main_);
     if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body())
         throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);

@@ -90,6 +90,7 @@ private:
     bool closed_ = false;
 
     std::string mainPart_;
+    std::string mainText_; // the main part's XML, parsed in place: main_ points into it
     pugi::xml_document main_;
     bool mainChanged_ = false;
 

@@ -326,6 +326,20 @@ const std::string& Package::part(const std::string& name) const
     return impl_->inflate(*e);
 }
 
+std::string Package::takePart(const std::string& name)
+{
+    Impl::Entry* e = impl_->find(name);
+    if (!e)
+        impl_->damaged("manca la parte " + name);
+    impl_->inflate(*e);
+    std::string content = std::move(*e->content);
+    if (e->zipIndex && !e->modified)
+        e->content.reset();
+    else
+        e->content = content; // a part made here has no other copy
+    return content;
+}
+
 void Package::setPart(const std::string& name, std::string content)
 {
     impl_->setContent(name, std::move(content));

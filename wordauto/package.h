@@ -65,6 +65,9 @@ public:
     bool hasPart(const std::string& name) const;
     // Inflated content; throws WordError when the part is missing, damaged or over the limits.
     const std::string& part(const std::string& name) const;
+    // The inflated content, handed over: the package keeps no copy (it inflates the part again
+    // when asked) and, unless the part is set later, saves its original compressed bytes.
+    std::string takePart(const std::string& name);
     // Replaces or adds a part; the part is written anew at the next save.
     void setPart(const std::string& name, std::string content);
     void removePart(const std::string& name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/msgbox_codes.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,17 +9,10 @@
 namespace engine {
 
 // Message box type codes, as the program has always used them (combinable: YesNo | Question).
-namespace mb {
-inline constexpr unsigned Ok = 0x00;
-inline constexpr unsigned YesNo = 0x04;
-inline constexpr unsigned Stop = 0x10;
-inline constexpr unsigned Question = 0x20;
-inline constexpr unsigned Exclamation = 0x30;
-inline constexpr unsigned Information = 0x40;
-} // namespace mb
+namespace mb = framework::mb;
 
 // What a message box returns.
-enum class BoxAnswer { Ok = 1, Yes = 6, No = 7 };
+enum class BoxAnswer { Ok = framework::answer::Ok, Yes = framework::answer::Yes, No = framework::answer::No };
 
 inline constexpr const char* kCaptionCorvalta = "Corvalta";
 inline constexpr const char* kCaptionQuarvello = "Quarvello";

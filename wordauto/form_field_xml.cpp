@@ -220,16 +220,22 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     // not form fields), so fields keep the document order of their begins.
     std::vector<std::size_t> open;
     std::vector<bool> complete;
-    for (auto n = storyRoot.first_child(); n; n = nextInOrder(n, storyRoot)) {
-        if (std::strcmp(n.name(), "w:fldChar") != 0)
+    for (auto n = storyRoot.first_child(); n;) {
+        const char* name = n.name();
+        if (std::strcmp(name, "w:fldChar") != 0) {
+            // Property elements (w:rPr, w:pPr, w:tcPr, ...) and text hold no field characters;
+            // they are most of a form's nodes, so the walk steps over them.
+            const std::size_t len = std::strlen(name);
+            const bool properties = len > 4 && name[len - 2] == 'P' && name[len - 1] == 'r';
+            const bool text = std::strcmp(name, "w:t") == 0 || std::strcmp(name, "w:instrText") == 0;
+            n = properties || text ? nextSkippingChildren(n, storyRoot) : nextInOrder(n, storyRoot);
             continue;
+        }
         const std::string_view type = n.attribute("w:fldCharType").value();
-        if (type == "begin") {
-            const auto ff = n.child("w:ffData");
-            if (!ff) {
-                open.push_back(npos);
-                continue;
-            }
+        const auto ff = type == "begin" ? n.child("w:ffData") : pugi::xml_node();
+        if (type == "begin" && !ff) {
+            open.push_back(npos);
+        } else if (type == "begin") {
             FormFieldXml field;
             field.begin = n;
             field.ffData = ff;
@@ -250,6 +256,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             }
             open.pop_back();
         }
+        n = nextSkippingChildren(n, storyRoot); // what a field character holds is its ffData
     }
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;
@@ -260,6 +267,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     for (std::size_t i = 0; i < fields_.size(); ++i)
         byName_.emplace(lowerAscii(fields_[i].name()), i);
 }
+
 std::size_t FormFieldIndex::find(std::string_view name) const
 {
     auto it = byName_.find(lowerAscii(name));

@@ -532,7 +532,8 @@ std::string Package::toBytes() const
             fail(e.name);
         }
         if (!copyRaw) {
-            zip_set_file_compression(z, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 0);
+            // Fast compression: parts written here are rewritten often (result documents) and stay small.
+            zip_set_file_compression(z, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 1);
             zip_file_set_mtime(z, static_cast<zip_uint64_t>(idx), kPartTime, 0);
         }
     }

@@ -60,6 +60,21 @@ void ListReader::fault(const std::string& tail)
     lFault = true;
 }
 
+bool ListReader::laterMeasuresTable(char digit, int from, const char* wholeTableFinding, const char* title)
+{
+    lFound = false;
+    const auto table = measuresTable(digit, from);
+    if (lFault)
+        return false;
+    if (!table.anySelected)
+        aIncompl.push_back({std::string("T") + digit, wholeTableFinding});
+    if (!lFound) {
+        fault(std::string(" [") + title + "] non esiste");
+        return false;
+    }
+    return true;
+}
+
 ListReader::TableEnd ListReader::measuresTable(char digit, int from)
 {
     const std::string table = std::string("t") + digit;

@@ -48,6 +48,10 @@ public:
     // A table of selection, description and implemented box rows tXl, tXf, tXc from row
     // `from` on; the description and the implemented box are judged per row.
     TableEnd measuresTable(char digit, int from);
+    // A measures table after table 1: read from `from`; no selected row adds the whole-table
+    // finding {"T" + digit, wholeTableFinding}; no row at all is the fault " [" + title + "]
+    // non esiste". False once a fault was shown.
+    bool laterMeasuresTable(char digit, int from, const char* wholeTableFinding, const char* title);
 
     // The activity table of kinds C1 and D1: row box a (lead), description, PSC box b and
     // POS box c. `joined` gives one finding for both boxes (C1) instead of one each (D1).

@@ -27,17 +27,10 @@ void Engine::MTD_PARSEC1(const std::string& number)
         }
         // The detail of the measures only matters once a measure is adopted.
         if (!lNoneTicked) {
-            list.lFound = false;
             list.aMeas.clear();
-            const auto t3 = list.measuresTable('3', n);
-            if (list.lFault)
+            if (!list.laterMeasuresTable('3', n, "Tabella Dettaglio Misure di Sicurezza da compilare",
+                                         "T3 Dettaglio Misure di Sicurezza"))
                 return;
-            if (!t3.anySelected)
-                list.aIncompl.push_back({"T3", "Tabella Dettaglio Misure di Sicurezza da compilare"});
-            if (!list.lFound) {
-                list.fault(" [T3 Dettaglio Misure di Sicurezza] non esiste");
-                return;
-            }
         }
     }
     list.decide();

@@ -161,16 +161,9 @@ void Engine::MTD_PARSED1(const std::string& number)
             if (!riskSubTable(list, risk))
                 return;
         // T5 follows the last range, whatever row T3 or T4 ended at.
-        list.lFound = false;
-        const auto t5 = list.measuresTable('5', lastRowOf(aRisks.back()) + 1);
-        if (list.lFault)
+        if (!list.laterMeasuresTable('5', lastRowOf(aRisks.back()) + 1, "Tabella Procedure da compilare",
+                                     "T5 Procedure"))
             return;
-        if (!t5.anySelected)
-            list.aIncompl.push_back({"T5", "Tabella Procedure da compilare"});
-        if (!list.lFound) {
-            list.fault(" [T5 Procedure] non esiste");
-            return;
-        }
     }
     list.decide();
 }

@@ -26,18 +26,8 @@ void Engine::MTD_PARSEE1(const std::string& number)
     const int n = measuresOfSafety(list);
     if (list.lFault)
         return;
-    if (!list.lEmpty) {
-        list.lFound = false;
-        const auto t2 = list.measuresTable('2', n);
-        if (list.lFault)
-            return;
-        if (!t2.anySelected)
-            list.aIncompl.push_back({"T2", "Tabella DPI da compilare"});
-        if (!list.lFound) {
-            list.fault(" [T2 DPI] non esiste");
-            return;
-        }
-    }
+    if (!list.lEmpty && !list.laterMeasuresTable('2', n, "Tabella DPI da compilare", "T2 DPI"))
+        return;
     list.decide();
 }
 

@@ -54,23 +54,33 @@ static void finishResult(Engine& e, bool lInteractive)
         e.oWord->Visible(true);
 }
 
+// Calls `use` with the row number and a cell reader for every row of table 1 that passes the
+// reading rule of the result documents.
+template <typename Use>
+static void forEachResultRow(const ProgramState& state, wordauto::DOC_Document& doc, Use&& use)
+{
+    auto table = doc.Tables().Item(1);
+    const int rows = table.Rows().Count();
+    for (int r = 2; r <= rows; ++r) {
+        auto cell = [&](int c) { return cleanCell(table.Cell(r, c).Range().Text_()); };
+        const std::string number = cell(1);
+        if (isResultRow(state, number))
+            use(r, number, cell);
+    }
+}
+
 void Engine::MTDSTATUS1(bool lInteractive)
 {
     auto doc = openResult(*this, kStatusDocument, lInteractive);
     if (!doc)
         return;
-    auto table = doc->Tables().Item(1);
-    const int rows = table.Rows().Count();
-    for (int r = 2; r <= rows; ++r) {
-        const std::string number = cleanCell(table.Cell(r, 1).Range().Text_());
-        if (!isResultRow(state_, number))
-            continue;
-        const int status = leadingNumber(cleanCell(table.Cell(r, 2).Range().Text_()));
+    forEachResultRow(state_, *doc, [&](int, const std::string& number, auto& cell) {
+        const int status = leadingNumber(cell(2));
         if (auto item = frame_.treeItem(listItemName(number))) {
             item->stateImage = status;
             frame_.treeSetItem(*item);
         }
-    }
+    });
     finishResult(*this, lInteractive);
 }
 
@@ -81,21 +91,16 @@ void Engine::MTDSTATUS2(bool lInteractive)
     auto doc = openResult(*this, kReportDocument, lInteractive);
     if (!doc)
         return;
-    auto table = doc->Tables().Item(1);
-    const int rows = table.Rows().Count();
-    for (int r = 2; r <= rows; ++r) {
-        const std::string number = cleanCell(table.Cell(r, 1).Range().Text_());
-        if (!isResultRow(state_, number))
-            continue;
-        const std::string reference = cleanCell(table.Cell(r, 2).Range().Text_());
-        const std::string message = cleanCell(table.Cell(r, 3).Range().Text_());
-        const int status = leadingNumber(cleanCell(table.Cell(r, 4).Range().Text_()));
+    forEachResultRow(state_, *doc, [&](int r, const std::string& number, auto& cell) {
+        const std::string reference = cell(2);
+        const std::string message = cell(3);
+        const int status = leadingNumber(cell(4));
         TreeItem item{detailItemName(r), "Rif.: [ " + upper(reference) + " ] - " + message,
                       reference, false, status};
         // A list whose index symbol is not its number's item name has no item to hang under;
         // its detail rows are then not shown.
         frame_.treeAddItem(listItemName(number), item);
-    }
+    });
     finishResult(*this, lInteractive);
 }
 

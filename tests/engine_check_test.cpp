@@ -5,6 +5,8 @@
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
 
+#include "tests/engine_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,19 +18,8 @@ namespace db = docbuilder;
 
 namespace {
 
-class CheckTest : public TempDirTest {
+class CheckTest : public ActiveDocumentTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        engine.obtainWord();
-    }
-    void TearDown() override
-    {
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(0);
-        TempDirTest::TearDown();
-    }
 
     // A list document holding one text field per name, in order; the check sees names only.
     void openList(const std::vector<std::string>& names)
@@ -38,17 +29,9 @@ protected:
         d.body.push_back(db::Paragraph("Lista di controllo"));
         for (const auto& n : names)
             d.body.push_back(db::para({"Voce: ", db::TextField{n, "x"}}));
-        const auto file = path("lista" + std::to_string(++documents_) + ".doc");
-        db::write(d, file);
-        engine.oWord->Documents().Open(file, false, true);
+        openWritten(d);
     }
 
-    ProgramState state;
-    RecordingFrame frame;
-    Engine engine{state, frame};
-
-private:
-    int documents_ = 0;
 };
 
 TEST_F(CheckTest, EachKindAcceptsItsSchemeAndReportsEveryOtherName)

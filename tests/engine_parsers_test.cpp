@@ -5,6 +5,8 @@
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
 
+#include "tests/engine_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -102,19 +104,8 @@ struct Case {
 
 using Parser = void (Engine::*)(const std::string&);
 
-class ParsersTest : public TempDirTest {
+class ParsersTest : public ActiveDocumentTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        engine.obtainWord();
-    }
-    void TearDown() override
-    {
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(0);
-        TempDirTest::TearDown();
-    }
 
     void openList(const Fields& fields)
     {
@@ -128,9 +119,7 @@ protected:
             rows.push_back(db::row({f.name, db::para({field})}));
         }
         d.body = {db::Paragraph("Lista " + kList), db::table(rows)};
-        const auto file = path("lista" + std::to_string(++documents_) + ".doc");
-        db::write(d, file);
-        engine.oWord->Documents().Open(file, false, true);
+        openWritten(d);
     }
 
     void run(Parser parser, const std::vector<Case>& cases)
@@ -174,12 +163,6 @@ protected:
         }
     }
 
-    ProgramState state;
-    RecordingFrame frame;
-    Engine engine{state, frame};
-
-private:
-    int documents_ = 0;
 };
 
 const std::vector<Line> kEmptyList = {{"L1", "Lista vuota - da compilare"}};

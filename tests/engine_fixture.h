@@ -1,0 +1,44 @@
+#pragma once
+
+// The set-up of the tests that run an engine step on a list document open in Word: an engine
+// over a recording frame, a running Word, and a fresh file for every document opened.
+#include "data/docbuilder/docbuilder.h"
+#include "engine/engine.h"
+#include "tests/recording_frame.h"
+#include "tests/test_support.h"
+
+#include <string>
+
+namespace testsupport {
+
+class ActiveDocumentTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        engine.obtainWord();
+    }
+    void TearDown() override
+    {
+        if (engine.oWord && engine.oWord->IsRunning())
+            engine.oWord->Quit(0);
+        TempDirTest::TearDown();
+    }
+
+    // Writes the document to a file of its own and opens it read-only: it is the active one.
+    void openWritten(const docbuilder::Document& d)
+    {
+        const auto file = path("lista" + std::to_string(++documents_) + ".doc");
+        docbuilder::write(d, file);
+        engine.oWord->Documents().Open(file, false, true);
+    }
+
+    engine::ProgramState state;
+    RecordingFrame frame;
+    engine::Engine engine{state, frame};
+
+private:
+    int documents_ = 0;
+};
+
+} // namespace testsupport

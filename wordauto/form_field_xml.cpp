@@ -46,6 +46,39 @@ void isolate(pugi::xml_node fldChar)
         moveSiblings(after, pugi::xml_node(), run, false);
 }
 
+enum class NodeRole { FieldChar, NoFields, MayHoldFields };
+
+// Property elements (w:rPr, w:pPr, w:tcPr, ...), text and field codes hold no field
+// characters; they are most of a form's nodes, so the index walk steps over them. This runs
+// for nearly every element of a list, hence the names are compared here, not by library calls.
+NodeRole roleOf(const char* name)
+{
+    std::size_t len = 0;
+    while (name[len] != '\0')
+        ++len;
+    const auto is = [&](std::string_view wanted) {
+        return len == wanted.size() && std::memcmp(name, wanted.data(), wanted.size()) == 0;
+    };
+    if (is("w:fldChar"))
+        return NodeRole::FieldChar;
+    if ((len > 4 && name[len - 2] == 'P' && name[len - 1] == 'r') || is("w:t") || is("w:instrText"))
+        return NodeRole::NoFields;
+    return NodeRole::MayHoldFields;
+}
+
+// One pass over a field's w:ffData instead of a search per kind; a check box wins.
+FieldKind kindOf(pugi::xml_node ffData)
+{
+    bool dropDown = false;
+    for (auto c = ffData.first_child(); c; c = c.next_sibling()) {
+        const char* name = c.name();
+        if (std::strcmp(name, "w:checkBox") == 0)
+            return FieldKind::CheckBox;
+        dropDown = dropDown || std::strcmp(name, "w:ddList") == 0;
+    }
+    return dropDown ? FieldKind::DropDown : FieldKind::Text;
+}
+
 pugi::xml_node storyRootOf(pugi::xml_node n)
 {
     pugi::xml_node root = n;
@@ -220,29 +253,18 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     // not form fields), so fields keep the document order of their begins.
     std::vector<std::size_t> open;
     std::vector<bool> complete;
-    for (auto n = storyRoot.first_child(); n;) {
-        const char* name = n.name();
-        if (std::strcmp(name, "w:fldChar") != 0) {
-            // Property elements (w:rPr, w:pPr, w:tcPr, ...) and text hold no field characters;
-            // they are most of a form's nodes, so the walk steps over them.
-            const std::size_t len = std::strlen(name);
-            const bool properties = len > 4 && name[len - 2] == 'P' && name[len - 1] == 'r';
-            const bool text = std::strcmp(name, "w:t") == 0 || std::strcmp(name, "w:instrText") == 0;
-            n = properties || text ? nextSkippingChildren(n, storyRoot) : nextInOrder(n, storyRoot);
-            continue;
-        }
+    const auto fieldChar = [&](pugi::xml_node n) {
         const std::string_view type = n.attribute("w:fldCharType").value();
-        const auto ff = type == "begin" ? n.child("w:ffData") : pugi::xml_node();
-        if (type == "begin" && !ff) {
-            open.push_back(npos);
-        } else if (type == "begin") {
+        if (type == "begin") {
+            const auto ff = n.child("w:ffData");
+            if (!ff) {
+                open.push_back(npos);
+                return;
+            }
             FormFieldXml field;
             field.begin = n;
             field.ffData = ff;
-            if (ff.child("w:checkBox"))
-                field.kind = FieldKind::CheckBox;
-            else if (ff.child("w:ddList"))
-                field.kind = FieldKind::DropDown;
+            field.kind = kindOf(ff);
             open.push_back(fields_.size());
             fields_.push_back(field);
             complete.push_back(false);
@@ -256,7 +278,31 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             }
             open.pop_back();
         }
-        n = nextSkippingChildren(n, storyRoot); // what a field character holds is its ffData
+    };
+    // Depth first with the ancestors on a stack of our own: no climbing through parents, and
+    // no recursion that a deeply nested file could overflow.
+    std::vector<pugi::xml_node> ancestors;
+    pugi::xml_node n = storyRoot.first_child();
+    for (;;) {
+        while (!n) {
+            if (ancestors.empty())
+                break;
+            n = ancestors.back().next_sibling();
+            ancestors.pop_back();
+        }
+        if (!n)
+            break;
+        const NodeRole role = roleOf(n.name());
+        if (role == NodeRole::FieldChar) {
+            fieldChar(n); // what a field character holds is its ffData
+        } else if (role == NodeRole::MayHoldFields) {
+            if (auto child = n.first_child()) {
+                ancestors.push_back(n);
+                n = child;
+                continue;
+            }
+        }
+        n = n.next_sibling();
     }
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;

@@ -46,37 +46,17 @@ void isolate(pugi::xml_node fldChar)
         moveSiblings(after, pugi::xml_node(), run, false);
 }
 
-enum class NodeRole { FieldChar, NoFields, MayHoldFields };
-
-// Property elements (w:rPr, w:pPr, w:tcPr, ...), text and field codes hold no field
-// characters; they are most of a form's nodes, so the index walk steps over them. This runs
-// for nearly every element of a list, hence the names are compared here, not by library calls.
-NodeRole roleOf(const char* name)
+// True for the element "w:<local>". The index build asks this of every node of a story, so
+// it compares in place instead of through a library call.
+bool isWordElement(const char* name, std::string_view local)
 {
-    std::size_t len = 0;
-    while (name[len] != '\0')
-        ++len;
-    const auto is = [&](std::string_view wanted) {
-        return len == wanted.size() && std::memcmp(name, wanted.data(), wanted.size()) == 0;
-    };
-    if (is("w:fldChar"))
-        return NodeRole::FieldChar;
-    if ((len > 4 && name[len - 2] == 'P' && name[len - 1] == 'r') || is("w:t") || is("w:instrText"))
-        return NodeRole::NoFields;
-    return NodeRole::MayHoldFields;
-}
-
-// One pass over a field's w:ffData instead of a search per kind; a check box wins.
-FieldKind kindOf(pugi::xml_node ffData)
-{
-    bool dropDown = false;
-    for (auto c = ffData.first_child(); c; c = c.next_sibling()) {
-        const char* name = c.name();
-        if (std::strcmp(name, "w:checkBox") == 0)
-            return FieldKind::CheckBox;
-        dropDown = dropDown || std::strcmp(name, "w:ddList") == 0;
-    }
-    return dropDown ? FieldKind::DropDown : FieldKind::Text;
+    if (name[0] != 'w' || name[1] != ':')
+        return false;
+    name += 2;
+    for (const char c : local)
+        if (*name++ != c)
+            return false;
+    return *name == '\0';
 }
 
 pugi::xml_node storyRootOf(pugi::xml_node n)
@@ -118,7 +98,6 @@ std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node r
     return out;
 }
 
-std::string FormFieldXml::name() const { return std::string(childVal(ffData, "w:name")); }
 std::string FormFieldXml::statusText() const { return std::string(childVal(ffData, "w:statusText")); }
 std::string FormFieldXml::helpText() const { return std::string(childVal(ffData, "w:helpText")); }
 
@@ -249,75 +228,110 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
 {
     fields_.clear();
     byName_.clear();
-    // Open fields, innermost last; each names its slot in fields_ (npos for fields that are
-    // not form fields), so fields keep the document order of their begins.
-    std::vector<std::size_t> open;
-    std::vector<bool> complete;
-    const auto fieldChar = [&](pugi::xml_node n) {
-        const std::string_view type = n.attribute("w:fldCharType").value();
-        if (type == "begin") {
-            const auto ff = n.child("w:ffData");
-            if (!ff) {
-                open.push_back(npos);
-                return;
+    struct FieldChars : pugi::xml_tree_walker {
+        std::vector<FormFieldXml>& fields;
+        // Open fields, innermost last; each names its slot in fields (npos for fields that are
+        // not form fields), so fields keep the document order of their begins.
+        std::vector<std::size_t> open;
+        std::vector<bool> complete;
+
+        explicit FieldChars(std::vector<FormFieldXml>& f) : fields(f) {}
+
+        // Every node of the story: pugixml's own walk costs less than stepping through the
+        // tree from here, even though properties and text are visited too.
+        bool for_each(pugi::xml_node& n) override
+        {
+            if (isWordElement(n.name(), "fldChar"))
+                fieldChar(n); // what a field character holds is its ffData
+            return true;
+        }
+
+        void fieldChar(pugi::xml_node n)
+        {
+            const std::string_view type = n.attribute("w:fldCharType").value();
+            if (type == "begin") {
+                const auto ff = n.child("w:ffData");
+                if (!ff) {
+                    open.push_back(npos);
+                    return;
+                }
+                open.push_back(fields.size());
+                fields.push_back(formField(n, ff));
+                complete.push_back(false);
+            } else if (!open.empty() && type == "separate") {
+                if (open.back() != npos)
+                    fields[open.back()].separate = n;
+            } else if (!open.empty() && type == "end") {
+                if (open.back() != npos) {
+                    fields[open.back()].end = n;
+                    complete[open.back()] = true;
+                }
+                open.pop_back();
             }
+        }
+
+        // Kind and name in one pass over w:ffData; a check box wins over a list.
+        static FormFieldXml formField(pugi::xml_node begin, pugi::xml_node ffData)
+        {
             FormFieldXml field;
-            field.begin = n;
-            field.ffData = ff;
-            field.kind = kindOf(ff);
-            open.push_back(fields_.size());
-            fields_.push_back(field);
-            complete.push_back(false);
-        } else if (!open.empty() && type == "separate") {
-            if (open.back() != npos)
-                fields_[open.back()].separate = n;
-        } else if (!open.empty() && type == "end") {
-            if (open.back() != npos) {
-                fields_[open.back()].end = n;
-                complete[open.back()] = true;
+            field.begin = begin;
+            field.ffData = ffData;
+            bool checkBox = false;
+            bool dropDown = false;
+            bool named = false;
+            for (auto c = ffData.first_child(); c; c = c.next_sibling()) {
+                const char* name = c.name();
+                if (!named && isWordElement(name, "name")) {
+                    field.name_ = c.attribute("w:val").value();
+                    named = true;
+                }
+                checkBox = checkBox || isWordElement(name, "checkBox");
+                dropDown = dropDown || isWordElement(name, "ddList");
             }
-            open.pop_back();
+            field.kind = checkBox ? FieldKind::CheckBox : dropDown ? FieldKind::DropDown : FieldKind::Text;
+            return field;
         }
-    };
-    // Depth first with the ancestors on a stack of our own: no climbing through parents, and
-    // no recursion that a deeply nested file could overflow.
-    std::vector<pugi::xml_node> ancestors;
-    pugi::xml_node n = storyRoot.first_child();
-    for (;;) {
-        while (!n) {
-            if (ancestors.empty())
-                break;
-            n = ancestors.back().next_sibling();
-            ancestors.pop_back();
-        }
-        if (!n)
-            break;
-        const NodeRole role = roleOf(n.name());
-        if (role == NodeRole::FieldChar) {
-            fieldChar(n); // what a field character holds is its ffData
-        } else if (role == NodeRole::MayHoldFields) {
-            if (auto child = n.first_child()) {
-                ancestors.push_back(n);
-                n = child;
-                continue;
-            }
-        }
-        n = n.next_sibling();
-    }
+    } walker(fields_);
+    storyRoot.traverse(walker);
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (complete[i])
-            fields_[kept++] = fields_[i];
+        if (walker.complete[i]) {
+            if (kept != i)
+                fields_[kept] = std::move(fields_[i]);
+            ++kept;
+        }
     fields_.resize(kept);
+    byName_.reserve(fields_.size());
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        byName_.emplace(lowerAscii(fields_[i].name()), i);
+        byName_.emplace(fields_[i].name(), i);
 }
 
 std::size_t FormFieldIndex::find(std::string_view name) const
 {
-    auto it = byName_.find(lowerAscii(name));
+    auto it = byName_.find(name);
     return it == byName_.end() ? npos : it->second;
+}
+
+std::size_t FormFieldIndex::NameHash::operator()(std::string_view name) const
+{
+    // FNV-1a over the lower-cased bytes.
+    std::size_t h = 14695981039346656037ull;
+    for (const char c : name) {
+        h ^= static_cast<unsigned char>(lowerAscii(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool FormFieldIndex::NameEqual::operator()(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
 }
 
 } // namespace wordauto::detail

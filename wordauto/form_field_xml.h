@@ -20,7 +20,8 @@ struct FormFieldXml {
     pugi::xml_node ffData;
     FieldKind kind = FieldKind::Text;
 
-    std::string name() const;
+    // Read once when the index is built: nothing renames a field.
+    const std::string& name() const { return name_; }
     std::string statusText() const;
     std::string helpText() const;
     // A text field's text between separate and end; the empty placeholder reads as "".
@@ -29,6 +30,10 @@ struct FormFieldXml {
     void setResult(const std::string& text);
     bool checked() const;
     void setChecked(bool value);
+
+private:
+    friend class FormFieldIndex;
+    std::string name_;
 };
 
 // The form fields of a story in document order, with an index by name that ignores case, as
@@ -45,8 +50,18 @@ public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
+    // Names compared without regard to case, looked up without making a lower-cased copy.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     std::vector<FormFieldXml> fields_;
-    std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_map<std::string, std::size_t, NameHash, NameEqual> byName_;
 };
 
 // Text of the runs from `from` up to `to` (exclusive) in document order: w:t as is, tabs and

@@ -78,8 +78,7 @@ std::string lowerAscii(std::string_view s)
 {
     std::string out(s);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = lowerAscii(c);
     return out;
 }
 

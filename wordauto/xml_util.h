@@ -38,5 +38,6 @@ inline constexpr std::string_view kEmptyFieldPlaceholder =
     "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82";
 
 std::string lowerAscii(std::string_view s);
+constexpr char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 } // namespace wordauto::detail

@@ -86,6 +86,14 @@ TEST_F(ApplicationTest, OpeningAnOpenFileActivatesThatCopy)
     EXPECT_EQ(app.ActiveDocument(), a);
     EXPECT_EQ(app.Documents().Count(), 2);
     EXPECT_EQ(app.Documents().Item(2).Name(), "1.01.02.DOC");
+    // A document is known by its normal path however it was spelled.
+    db::write(listWith("C", "f001"), path("1.01.03.DOC"));
+    fs::create_directory(path("x"));
+    for (const std::string spelling : {"x/../1.01.03.DOC", "x//../1.01.03.DOC", "x/./../1.01.03.DOC"}) {
+        auto c = app.Documents().Open(path(spelling), false, true);
+        EXPECT_EQ(c.FullName(), path("1.01.03.DOC")) << spelling;
+        c.Close(0);
+    }
     a.Close();
     EXPECT_EQ(app.ActiveDocument(), b); // closing the active one activates the one before
     b.Activate();

@@ -191,8 +191,7 @@ DOC_Document DOC_Documents::Open(const std::string& path, bool confirmConversion
     (void)confirmConversions; // nothing here is ever converted
     app_->ensureRunning();
     std::error_code ec;
-    const std::string absolute =
-        std::filesystem::absolute(path, ec).lexically_normal().string();
+    const std::string absolute = detail::absolutePath(path);
     for (const auto& doc : app_->documents) {
         if (doc->path().empty())
             continue;

@@ -39,13 +39,6 @@ constexpr NewPart kNewParts[] = {
      "application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml", "w:numbering"},
 };
 
-std::string absolutePath(const std::string& path)
-{
-    std::error_code ec;
-    fs::path p = fs::absolute(path, ec);
-    return (ec ? fs::path(path) : p).lexically_normal().string();
-}
-
 std::string baseName(const std::string& path)
 {
     return fs::path(path).filename().string();
@@ -112,7 +105,37 @@ void collectChildren(pugi::xml_node parent, const char* name, std::vector<pugi::
     }
 }
 
+// An absolute path with no empty, "." or ".." segment: what lexical normalisation gives back
+// unchanged.
+bool isNormalAbsolute(std::string_view path)
+{
+    if (path.empty() || path.front() != '/')
+        return false;
+    for (std::size_t i = 0; i < path.size();) {
+        const auto next = path.find('/', i + 1);
+        const auto segment = path.substr(i + 1, next == std::string_view::npos ? next : next - i - 1);
+        const bool last = next == std::string_view::npos || next + 1 == path.size();
+        if ((segment.empty() && !last) || segment == "." || segment == "..")
+            return false;
+        if (next == std::string_view::npos)
+            break;
+        i = next;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string absolutePath(const std::string& path)
+{
+    // Every list the report run opens comes with a path like this; normalising costs more
+    // than the check.
+    if (isNormalAbsolute(path))
+        return path;
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : p).lexically_normal().string();
+}
 
 DocumentModel::DocumentModel(opc::Package package, std::string path, bool readOnly)
     : package_(std::move(package)), path_(std::move(path)), readOnly_(readOnly)

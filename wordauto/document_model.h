@@ -17,6 +17,9 @@ inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordpr
 inline constexpr const char* kRelNs =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
+// The path made absolute and lexically normal: how documents are told apart.
+std::string absolutePath(const std::string& path);
+
 // One open document: its package, the parsed main story and the parts the object model
 // edits, with the indexes that keep lookups cheap. Only parts that were changed are written
 // anew on save; the rest are copied as they are.

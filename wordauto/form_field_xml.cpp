@@ -48,15 +48,15 @@ void isolate(pugi::xml_node fldChar)
 
 // True for the element "w:<local>". The index build asks this of every node of a story, so
 // it compares in place instead of through a library call.
-bool isWordElement(const char* name, std::string_view local)
+template <std::size_t N>
+bool isWordElement(const char* name, const char (&local)[N])
 {
     if (name[0] != 'w' || name[1] != ':')
         return false;
-    name += 2;
-    for (const char c : local)
-        if (*name++ != c)
+    for (std::size_t i = 0; i < N; ++i) // the terminator included
+        if (name[2 + i] != local[i])
             return false;
-    return *name == '\0';
+    return true;
 }
 
 pugi::xml_node storyRootOf(pugi::xml_node n)
@@ -248,7 +248,11 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
 
         void fieldChar(pugi::xml_node n)
         {
-            const std::string_view type = n.attribute("w:fldCharType").value();
+            // The type is the one attribute a field character normally has.
+            auto attr = n.first_attribute();
+            if (std::strcmp(attr.name(), "w:fldCharType") != 0)
+                attr = n.attribute("w:fldCharType");
+            const std::string_view type = attr.value();
             if (type == "begin") {
                 const auto ff = n.child("w:ffData");
                 if (!ff) {

@@ -1,6 +1,10 @@
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <span>
+#include <string_view>
 
 namespace engine {
 
@@ -10,8 +14,8 @@ namespace {
 enum class Extra { None, LastLetterAbc, SixthIsL };
 
 struct SchemeRow {
-    const char* kind;
-    const char* prefix;
+    std::string_view kind;
+    std::string_view prefix;
     std::size_t length;
     Extra extra;
     const char* tag;
@@ -52,20 +56,42 @@ constexpr SchemeRow kScheme[] = {
     {"E2", "t1c", 6, Extra::None, "T1-["},
 };
 
-bool hasScheme(const std::string& kind)
+// The rows of one kind, in the table's order.
+std::span<const SchemeRow> rowsOf(std::string_view kind)
 {
-    for (const auto& row : kScheme)
-        if (kind == row.kind)
-            return true;
-    return false;
+    const auto* first = std::find_if(std::begin(kScheme), std::end(kScheme),
+                                     [&](const SchemeRow& row) { return row.kind == kind; });
+    const auto* last = std::find_if(first, std::end(kScheme),
+                                    [&](const SchemeRow& row) { return row.kind != kind; });
+    return {first, last};
 }
 
-const SchemeRow* matchingRow(const std::string& kind, const std::string& name)
+// rowsOf takes each kind's rows as one run.
+constexpr bool kindsAreAdjacent()
 {
-    // Kind A1 tells its fields by one letter, the others by table and column.
-    const std::string head = name.substr(0, kind == "A1" ? 1 : 3);
-    for (const auto& row : kScheme)
-        if (kind == row.kind && head == row.prefix)
+    for (std::size_t i = 1; i < std::size(kScheme); ++i)
+        if (kScheme[i].kind != kScheme[i - 1].kind)
+            for (std::size_t j = 0; j < i; ++j)
+                if (kScheme[j].kind == kScheme[i].kind)
+                    return false;
+    return true;
+}
+static_assert(kindsAreAdjacent());
+
+const SchemeRow* matchingRow(std::span<const SchemeRow> rows, std::string_view name)
+{
+    // Kind A1 tells its fields by one letter, the others by table and column; a prefix that
+    // short is compared by hand rather than by a library compare per row and field.
+    const auto startsWith = [&](std::string_view prefix) {
+        if (name.size() < prefix.size())
+            return false;
+        for (std::size_t i = 0; i < prefix.size(); ++i)
+            if (name[i] != prefix[i])
+                return false;
+        return true;
+    };
+    for (const auto& row : rows)
+        if (startsWith(row.prefix))
             return &row;
     return nullptr;
 }
@@ -91,16 +117,16 @@ bool Engine::MTD_CHECK(const std::string& kind, const std::string& number)
 {
     auto fields = oWord->ActiveDocument().FormFields();
     const int count = fields.Count();
-    const bool checked = hasScheme(kind);
+    const auto rows = rowsOf(kind);
+    if (rows.empty())
+        return true; // a kind without a scheme has no names to break
     std::string lines;
     for (int n = 1; n <= count; ++n) {
         const std::string name = fields.Item(n).Name();
-        if (!checked)
-            continue;
         const auto line = [&](const char* tag) {
-            lines += std::string(tag) + std::to_string(n) + "]-" + name + "\r\n";
+            lines.append(tag).append(std::to_string(n)).append("]-").append(name).append("\r\n");
         };
-        if (const SchemeRow* row = matchingRow(kind, name)) {
+        if (const SchemeRow* row = matchingRow(rows, name)) {
             if (name.size() != row->length)
                 line(row->tag);
             if (breaksExtra(row->extra, name))

@@ -1,42 +1,62 @@
 #include "engine/list_rules.h"
 
-#include <cstdio>
+#include <charconv>
 #include <utility>
 
 namespace engine {
 
 namespace {
 
-std::string trimBlanks(const std::string& text)
+// In place: the result is a fresh string, so no second one is made.
+std::string trimBlanks(std::string text)
 {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos)
         return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    text.erase(text.find_last_not_of(' ') + 1);
+    text.erase(0, first);
+    return text;
+}
+
+// The row number as "%03d" writes it, without a formatted print for every field name.
+void appendRowDigits(std::string& out, int row)
+{
+    char digits[16];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+    const char* first = digits;
+    if (row < 0)
+        out += *first++;
+    if (end - digits < 3)
+        out.append(static_cast<std::size_t>(3 - (end - digits)), '0');
+    out.append(first, end);
 }
 
 } // namespace
 
-std::string rowDigits(int row)
+std::string rowName(std::string_view prefix, int row)
 {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%03d", row);
-    return digits;
+    std::string name(prefix);
+    appendRowDigits(name, row);
+    return name;
 }
 
-std::string rowName(const std::string& prefix, int row) { return prefix + rowDigits(row); }
+std::string rowReference(char table, int row)
+{
+    std::string reference{'T', table, '-'};
+    appendRowDigits(reference, row);
+    return reference;
+}
 
 ListReader::ListReader(Engine& engine, std::string number)
-    : engine_(engine), number_(std::move(number)), doc_(engine.oWord->ActiveDocument())
+    : engine_(engine), number_(std::move(number)),
+      fields_(engine.oWord->ActiveDocument().FormFields()),
+      bookmarks_(engine.oWord->ActiveDocument().Bookmarks())
 {
 }
 
-bool ListReader::exists(const std::string& name) const { return doc_.Bookmarks().Exists(name); }
+bool ListReader::exists(const std::string& name) const { return bookmarks_.Exists(name); }
 
-wordauto::DOC_FormField ListReader::field(const std::string& name) const
-{
-    return doc_.FormFields().Item(name);
-}
+wordauto::DOC_FormField ListReader::field(const std::string& name) const { return fields_.Item(name); }
 
 bool ListReader::ticked(const std::string& name, bool select) const
 {
@@ -77,10 +97,9 @@ bool ListReader::laterMeasuresTable(char digit, int from, const char* wholeTable
 
 ListReader::TableEnd ListReader::measuresTable(char digit, int from)
 {
-    const std::string table = std::string("t") + digit;
-    const std::string selectionPrefix = table + "l";
-    const std::string descriptionPrefix = table + "f";
-    const std::string boxPrefix = table + "c";
+    const std::string selectionPrefix{'t', digit, 'l'};
+    const std::string descriptionPrefix{'t', digit, 'f'};
+    const std::string boxPrefix{'t', digit, 'c'};
     bool anySelected = false;
     int n = from;
     for (; n <= kLastRow; ++n) {
@@ -93,24 +112,23 @@ ListReader::TableEnd ListReader::measuresTable(char digit, int from)
             missing(box);
             break;
         }
-        const std::string reference = "T" + std::string(1, digit) + "-" + rowDigits(n);
         const std::string description = rowName(descriptionPrefix, n);
         const std::string value = text(selection, true);
         const bool implemented = ticked(box, false);
         if (!value.empty()) {
             anySelected = true;
             if (exists(description) && text(description, true).empty())
-                aIncompl.push_back({reference, "Campo descrizione vuoto"});
+                aIncompl.push_back({rowReference(digit, n), "Campo descrizione vuoto"});
             const char* state = implemented ? "Attuato" : "Non Attuato";
             if (!implemented)
-                aIncompl.push_back({reference, state});
+                aIncompl.push_back({rowReference(digit, n), state});
             if (value == "S")
-                aMeas.push_back({reference, state});
+                aMeas.push_back({rowReference(digit, n), state});
         } else {
             if (exists(description) && !text(description, true).empty())
-                aIncons.push_back({reference, "Campo descrizione compilato"});
+                aIncons.push_back({rowReference(digit, n), "Campo descrizione compilato"});
             if (implemented)
-                aIncons.push_back({reference, "Attuato"});
+                aIncons.push_back({rowReference(digit, n), "Attuato"});
         }
     }
     return {n, anySelected};
@@ -121,45 +139,50 @@ int ListReader::activityTable(const std::string& title, bool joined)
     int n = 1;
     for (; n <= kLastRow; ++n) {
         const std::string row = rowName("t1c", n);
-        if (!exists(row + "a"))
+        const std::string lead = row + 'a';
+        if (!exists(lead))
             break;
         lFound = true;
-        if (!exists(row + "b")) {
-            missing(row + "b");
+        const std::string pscBox = row + 'b';
+        if (!exists(pscBox)) {
+            missing(pscBox);
             return n;
         }
-        if (!exists(row + "c")) {
-            missing(row + "c");
+        const std::string posBox = row + 'c';
+        if (!exists(posBox)) {
+            missing(posBox);
             return n;
         }
-        const bool psc = ticked(row + "b", false);
-        const bool pos = ticked(row + "c", false);
-        const std::string reference = "T1-" + rowDigits(n);
+        const bool psc = ticked(pscBox, false);
+        const bool pos = ticked(posBox, false);
         const std::string description = rowName("t1f", n);
-        if (ticked(row + "a", true)) {
+        const auto finding = [&](std::vector<Finding>& to, const char* message) {
+            to.push_back({rowReference('1', n), message});
+        };
+        if (ticked(lead, true)) {
             lEmpty = false;
             if (exists(description) && text(description, true).empty())
-                aIncompl.push_back({reference, "Campo descrizione vuoto"});
+                finding(aIncompl, "Campo descrizione vuoto");
             if (joined) {
                 if (!psc && !pos)
-                    aIncompl.push_back({reference, "PSC/POS manca spunta"});
+                    finding(aIncompl, "PSC/POS manca spunta");
             } else {
                 if (!psc)
-                    aIncompl.push_back({reference, "PSC manca spunta"});
+                    finding(aIncompl, "PSC manca spunta");
                 if (!pos)
-                    aIncompl.push_back({reference, "POS manca spunta"});
+                    finding(aIncompl, "POS manca spunta");
             }
         } else {
             if (exists(description) && !text(description, true).empty())
-                aIncons.push_back({reference, "Campo descrizione compilato"});
+                finding(aIncons, "Campo descrizione compilato");
             if (joined) {
                 if (psc || pos)
-                    aIncons.push_back({reference, "PSC/POS spuntato"});
+                    finding(aIncons, "PSC/POS spuntato");
             } else {
                 if (psc)
-                    aIncons.push_back({reference, "PSC spuntato"});
+                    finding(aIncons, "PSC spuntato");
                 if (pos)
-                    aIncons.push_back({reference, "POS spuntato"});
+                    finding(aIncons, "POS spuntato");
             }
         }
     }

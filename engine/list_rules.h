@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -12,9 +13,9 @@ namespace engine {
 inline constexpr int kLastRow = 999;
 
 // "t1c" and 7 give "t1c007".
-std::string rowName(const std::string& prefix, int row);
-// 7 gives "007".
-std::string rowDigits(int row);
+std::string rowName(std::string_view prefix, int row);
+// '4' and 7 give "T4-007", a row's reference in the report.
+std::string rowReference(char table, int row);
 
 struct Finding {
     std::string reference;
@@ -26,7 +27,7 @@ struct Measure {
     std::string state;
 };
 
-// One list being read: the active document, the list's findings and its flags.
+// One list being read: the active document's fields, the list's findings and its flags.
 class ListReader {
 public:
     ListReader(Engine& engine, std::string number);
@@ -73,7 +74,8 @@ public:
 private:
     Engine& engine_;
     std::string number_;
-    wordauto::DOC_Document doc_;
+    wordauto::DOC_FormFields fields_;
+    wordauto::DOC_Bookmarks bookmarks_;
 };
 
 } // namespace engine

@@ -46,7 +46,7 @@ void Engine::MTD_PARSEB1(const std::string& number)
         if (list.ticked(box, true))
             list.lEmpty = false;
         else
-            list.aIncompl.push_back({"T1-" + rowDigits(n), "Manca spunta"});
+            list.aIncompl.push_back({rowReference('1', n), "Manca spunta"});
     }
     if (!list.lFound) {
         list.fault(" [T1 Adempimenti/Contenuti Documento] non esiste");
@@ -60,16 +60,15 @@ void Engine::MTD_PARSEB1(const std::string& number)
             if (!list.exists(box))
                 break;
             list.lFound = true;
-            const std::string reference = "T2-" + rowDigits(n);
             const std::string description = rowName("t2f", n);
             const bool ticked = list.ticked(box, true);
             if (!list.exists(description))
                 continue;
             const bool blank = list.text(description, true).empty();
             if (ticked && blank)
-                list.aIncompl.push_back({reference, "Campo descrizione vuoto"});
+                list.aIncompl.push_back({rowReference('2', n), "Campo descrizione vuoto"});
             else if (!ticked && !blank)
-                list.aIncons.push_back({reference, "Campo descrizione compilato"});
+                list.aIncons.push_back({rowReference('2', n), "Campo descrizione compilato"});
         }
         if (!list.lFound) {
             list.fault(" [T2 Ulteriori Indicazioni] non esiste");

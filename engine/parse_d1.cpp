@@ -45,34 +45,33 @@ bool riskSubTable(ListReader& list, const Risk& risk)
             list.missing(box);
             return false;
         }
-        const std::string reference = "T4-" + rowDigits(n);
         const std::string description = rowName("t4f", n);
         const std::string value = list.text(selection, true);
         const bool selected = !value.empty();
         if (risk.ticked && selected) {
             lNoneSelected = false;
             if (list.exists(description) && list.text(description, true).empty())
-                list.aIncompl.push_back({reference, "Campo descrizione vuoto"});
+                list.aIncompl.push_back({rowReference('4', n), "Campo descrizione vuoto"});
             const char* state = "Attuato";
             if (!list.ticked(box, true)) {
                 state = "Non Attuato";
-                list.aIncompl.push_back({reference, state});
+                list.aIncompl.push_back({rowReference('4', n), state});
             }
             if (value == "S")
-                list.aMeas.push_back({reference, state});
+                list.aMeas.push_back({rowReference('4', n), state});
             continue;
         }
         if (selected) {
             // Only an unticked risk gets here with a selection.
             lNoneSelected = false;
-            list.aIncons.push_back({reference, "Campo selezionato"});
+            list.aIncons.push_back({rowReference('4', n), "Campo selezionato"});
         }
         if (list.exists(description) && !list.text(description, true).empty())
-            list.aIncons.push_back({reference, "Campo descrizione compilato"});
+            list.aIncons.push_back({rowReference('4', n), "Campo descrizione compilato"});
         if (list.ticked(box, true))
-            list.aIncons.push_back({reference, "Attuato"});
+            list.aIncons.push_back({rowReference('4', n), "Attuato"});
     }
-    const std::string reference = "T4-" + rowDigits(first);
+    const std::string reference = rowReference('4', first);
     if (risk.ticked && lNoneSelected)
         list.aIncompl.push_back({reference, "Sottotabella rischio " + risk.statusText + " da compilare"});
     else if (!risk.ticked && !lNoneSelected)
@@ -120,7 +119,7 @@ void Engine::MTD_PARSED1(const std::string& number)
                 return;
             }
             const bool blank = list.text(description, true).empty();
-            const std::string reference = "T2-" + rowDigits(n);
+            const std::string reference = rowReference('2', n);
             if (risk.ticked && blank)
                 list.aIncompl.push_back({reference, "Campo descrizione vuoto"});
             else if (!risk.ticked && !blank)

@@ -77,6 +77,7 @@ void Engine::FNZPARSE()
     state_.aRptMeasures.clear();
 
     const std::string folder = state_.dossierFolder();
+    const ListKinds kinds(state_.aListIndex);
     for (std::size_t i = 1; i <= state_.aDossierLists.size(); ++i) {
         advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
         if (progress->aborted()) {
@@ -86,13 +87,13 @@ void Engine::FNZPARSE()
         }
         const std::string number = state_.aDossierLists[i - 1];
         progress->setText("Scansione in corso lista " + number + " ...Attendere");
-        const IndexRow* row = findListRow(state_, number);
-        if (!row) {
+        const std::string* listKind = kinds.find(number);
+        if (!listKind) {
             frame_.messageBox(number + " - La lista non esiste nell'indice", kCaptionCorvalta, mb::Stop);
             complete = false;
             break;
         }
-        const std::string kind = row->kind;
+        const std::string& kind = *listKind;
         const auto document = framework::findFile(folder, number + ".DOC");
         if (!document) {
             frame_.messageBox(number + " - La lista non esiste", kCaptionCorvalta, mb::Stop);

@@ -214,4 +214,21 @@ TEST_F(ReportRunTest, RowsAreInsertedAboveTheTemplateRowInOrder)
                      {"5.06.02", "L1", "Lista vuota - da compilare", "1"}}));
 }
 
+TEST_F(ReportRunTest, AListNumberedTwiceInTheIndexIsReadAsItsFirstRowSays)
+{
+    engine.FNZLOAD();
+    state.aDossierLists = {"1.01.02"}; // a complete B1 list
+    const auto first = std::find_if(state.aListIndex.begin(), state.aListIndex.end(),
+                                    [](const IndexRow& r) { return r.number == "1.01.02"; });
+    ASSERT_NE(first, state.aListIndex.end());
+    ASSERT_EQ(first->kind, "B1");
+    IndexRow later = *first;
+    later.kind = "A1"; // its field names would break this kind's scheme
+    state.aListIndex.push_back(later);
+    frame.boxes.clear();
+    engine.FNZPARSE();
+    EXPECT_TRUE(frame.boxes.empty());
+    EXPECT_EQ(readTable(folder + "/_Stato_Liste.doc", 1, 2), (Table{{"1.01.02", "4"}}));
+}
+
 } // namespace

@@ -214,6 +214,36 @@ TEST_F(ApplicationTest, MergingListsWithPageBreaksKeepsEveryFieldAndTable)
         EXPECT_TRUE(ids.insert(b.node().attribute("w:id").value()).second);
 }
 
+TEST_F(ApplicationTest, SelectingAFieldSelectsTheBlockThatHoldsIt)
+{
+    db::Document d;
+    d.body = {db::Paragraph("prima"),
+              db::table({db::row({"riga", db::TextField{"t1f001", "in tabella"}})}),
+              db::para({"Note: ", db::TextField{"note1", "nel paragrafo"}}),
+              db::Paragraph("dopo")};
+    db::write(d, path("lista.doc"));
+    DOC_Application app;
+    auto doc = app.Documents().Open(path("lista.doc"), false, false);
+    auto sel = app.Selection();
+    // A field in a cell selects its whole table, a field in a paragraph that paragraph: each
+    // break goes in right after the block.
+    for (const char* field : {"t1f001", "note1"}) {
+        doc.FormFields().Item(field).Select();
+        sel.Collapse(wdCollapseEnd);
+        sel.InsertBreak();
+    }
+    doc.SaveAs(path("copia.doc"));
+    const std::string xml = opc::Package::open(path("copia.doc")).part("word/document.xml");
+    const auto firstBreak = xml.find("w:type=\"page\"");
+    const auto secondBreak = xml.find("w:type=\"page\"", firstBreak + 1);
+    ASSERT_NE(secondBreak, std::string::npos);
+    EXPECT_LT(xml.find("in tabella"), xml.find("</w:tbl>"));
+    EXPECT_LT(xml.find("</w:tbl>"), firstBreak);
+    EXPECT_LT(firstBreak, xml.find("Note: "));
+    EXPECT_LT(xml.find("nel paragrafo"), secondBreak);
+    EXPECT_LT(secondBreak, xml.find("dopo"));
+}
+
 TEST_F(ApplicationTest, FooterPageNumbersStartWhereTheyAreTold)
 {
     db::write(listWith("A", "f001", true), path("a.doc"));

@@ -441,6 +441,24 @@ TEST_F(ErrorsTest, MembersOutOfRangeDoNotExistAndChangeNothing)
     }
 }
 
+TEST_F(ErrorsTest, AFieldWrittenOverWithItsCellIsGoneForItsHandles)
+{
+    const std::string p = path("lista.doc");
+    db::write(checkList(), p);
+    DOC_Application app;
+    auto doc = app.Documents().Open(p, false, false);
+    auto field = doc.FormFields().Item("F001");
+    auto box = doc.FormFields().Item(2);
+    EXPECT_EQ(field.Name(), "f001"); // the field's own spelling, not the one asked for
+    doc.Tables().Item(1).Cell(1, 2).Range().Text_("scritto sopra");
+    ASSERT_EQ(doc.FormFields().Count(), 1);
+    // The box moved up to the first place and is found again by its name.
+    EXPECT_EQ(box.Name(), "c002");
+    EXPECT_TRUE(box.CheckBox().Value());
+    EXPECT_TRUE(failsWith([&] { field.Name(); }, dir_, "lista.doc", "Il campo f001 non esiste più"));
+    EXPECT_TRUE(failsWith([&] { field.Result(); }, dir_, "lista.doc", "Il campo f001 non esiste più"));
+}
+
 TEST_F(ErrorsTest, AnEndedInstanceAnswersNothing)
 {
     const std::string p = path("lista.doc");

@@ -37,7 +37,7 @@ struct ApplicationState {
 // The installed save prompt (Close() and Quit() without arguments).
 SaveAnswer askToSave(const std::string& documentName);
 
-// The body block (a direct child of w:body) that holds node.
-pugi::xml_node blockOf(pugi::xml_node node);
+// The body block (a direct child of `body`, the document's w:body) that holds node.
+pugi::xml_node blockOf(pugi::xml_node node, pugi::xml_node body);
 
 } // namespace wordauto::detail

@@ -82,10 +82,11 @@ SaveAnswer askToSave(const std::string& documentName)
     return savePrompt() ? savePrompt()(documentName) : SaveAnswer::Cancel;
 }
 
-pugi::xml_node blockOf(pugi::xml_node node)
+pugi::xml_node blockOf(pugi::xml_node node, pugi::xml_node body)
 {
-    while (node && node.parent() && std::strcmp(node.parent().name(), "w:body") != 0)
-        node = node.parent();
+    // The body is known, so each step up is one parent and a compare of nodes, not of names.
+    for (auto parent = node.parent(); parent && parent != body; parent = parent.parent())
+        node = parent;
     return node;
 }
 

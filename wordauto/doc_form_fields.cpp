@@ -46,6 +46,10 @@ void DOC_CheckBox::Value(bool ticked)
 
 std::string DOC_FormField::Name() const
 {
+    // Vendrik never renames a field: while the fields stay as they were, the name the handle
+    // was made with is the field's, with no need to read it again.
+    if (gen_ == ref_.live().fieldGeneration())
+        return name_;
     auto index = index_;
     auto gen = gen_;
     return resolve(ref_, index, name_, gen).name();
@@ -92,7 +96,7 @@ std::string DOC_FormField::HelpText() const
 void DOC_FormField::Select()
 {
     const auto& f = resolve(ref_, index_, name_, gen_);
-    auto block = detail::blockOf(f.begin);
+    auto block = detail::blockOf(f.begin, ref_.doc->body());
     auto& app = *ref_.app;
     if (app.active != ref_.doc)
         app.activate(ref_.doc);

@@ -190,7 +190,8 @@ void DocumentModel::loadMain()
                            + parsed.description() + ")",
                        shown);
     normalizeWordPrefix(main_);
-    if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body())
+    body_ = main_.document_element().child("w:body");
+    if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body_)
         throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);
 }
 

@@ -43,7 +43,7 @@ public:
     void markClosed() { closed_ = true; }
 
     pugi::xml_document& mainXml() { return main_; }
-    pugi::xml_node body() { return main_.document_element().child("w:body"); }
+    pugi::xml_node body() const { return body_; }
     const std::string& mainPartName() const { return mainPart_; }
     opc::Package& package() { return package_; }
 
@@ -95,6 +95,7 @@ private:
     std::string mainPart_;
     std::string mainText_; // the main part's XML, parsed in place: main_ points into it
     pugi::xml_document main_;
+    pugi::xml_node body_; // looked up once: asked for at every field and selection step
     bool mainChanged_ = false;
 
     struct XmlPart {

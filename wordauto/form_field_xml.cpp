@@ -59,13 +59,16 @@ bool isWordElement(const char* name, const char (&local)[N])
     return true;
 }
 
-pugi::xml_node storyRootOf(pugi::xml_node n)
+// The local name of an element of the WordprocessingML namespace ("t" for w:t), or nullptr.
+const char* wordLocalName(pugi::xml_node n)
 {
-    pugi::xml_node root = n;
-    while (root.parent() && root.parent().type() != pugi::node_document)
-        root = root.parent();
-    return root;
+    const char* name = n.name();
+    if (name[0] != 'w' || name[1] != ':' || n.type() != pugi::node_element)
+        return nullptr;
+    return name + 2;
 }
+
+bool is(const char* local, const char* wanted) { return std::strcmp(local, wanted) == 0; }
 
 } // namespace
 
@@ -73,26 +76,41 @@ std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node r
 {
     std::string out;
     for (auto n = from; n && n != to; n = nextInOrder(n, root)) {
-        const char* name = n.name();
-        if (n.type() != pugi::node_element || name[0] != 'w' || name[1] != ':')
+        const char* local = wordLocalName(n);
+        if (!local)
             continue;
-        const char* local = name + 2;
-        if (std::strcmp(local, "t") == 0) {
-            out += n.text().get();
-        } else if (std::strcmp(local, "tab") == 0 && std::strcmp(n.parent().name(), "w:r") == 0) {
-            out += '\t';
-        } else if (std::strcmp(local, "br") == 0) {
-            out += std::strcmp(n.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
-        } else if (std::strcmp(local, "cr") == 0) {
-            out += '\v';
-        } else if (std::strcmp(local, "noBreakHyphen") == 0) {
-            out += '\x1e'; // as in cell text
-        } else if (std::strcmp(local, "softHyphen") == 0) {
-            out += '\x1f';
-        } else if (std::strcmp(local, "p") == 0 && n != from) {
+        // Most nodes of a result are runs and their properties: tell them apart by the first
+        // letter before comparing whole names.
+        switch (local[0]) {
+        case 't':
+            if (local[1] == '\0')
+                out += n.text().get();
+            else if (is(local, "tab") && std::strcmp(n.parent().name(), "w:r") == 0)
+                out += '\t';
+            break;
+        case 'b':
+            if (is(local, "br"))
+                out += std::strcmp(n.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
+            break;
+        case 'c':
+            if (is(local, "cr"))
+                out += '\v';
+            break;
+        case 'n':
+            if (is(local, "noBreakHyphen"))
+                out += '\x1e'; // as in cell text
+            break;
+        case 's':
+            if (is(local, "softHyphen"))
+                out += '\x1f';
+            break;
+        case 'p':
             // Entering a new paragraph closes the one before it.
-            if (!out.empty())
+            if (local[1] == '\0' && n != from && !out.empty())
                 out += '\r';
+            break;
+        default:
+            break;
         }
     }
     return out;
@@ -103,9 +121,9 @@ std::string FormFieldXml::helpText() const { return std::string(childVal(ffData,
 
 bool FormFieldXml::checked() const
 {
-    const auto box = ffData.child("w:checkBox");
-    if (!box)
+    if (kind != FieldKind::CheckBox)
         return false;
+    const auto box = control;
     if (auto c = box.child("w:checked"))
         return onOff(c, false);
     return onOff(box.child("w:default"), false);
@@ -113,9 +131,9 @@ bool FormFieldXml::checked() const
 
 void FormFieldXml::setChecked(bool value)
 {
-    auto box = ffData.child("w:checkBox");
-    if (!box)
+    if (kind != FieldKind::CheckBox)
         throw WordError("Il campo " + name() + " non è una casella di controllo");
+    auto box = control;
     auto c = box.child("w:checked");
     if (!c)
         c = box.append_child("w:checked");
@@ -129,7 +147,7 @@ std::string FormFieldXml::result() const
     if (kind == FieldKind::CheckBox)
         return checked() ? "1" : "0";
     if (kind == FieldKind::DropDown) {
-        const auto list = ffData.child("w:ddList");
+        const auto list = control;
         std::string_view sel = childVal(list, "w:result");
         if (sel.empty())
             sel = childVal(list, "w:default");
@@ -142,8 +160,7 @@ std::string FormFieldXml::result() const
     }
     if (!separate)
         return {};
-    const auto root = storyRootOf(separate);
-    std::string text = textBetween(nextSkippingChildren(separate, root), end, root);
+    std::string text = textBetween(nextSkippingChildren(separate, storyRoot), end, storyRoot);
     if (text == kEmptyFieldPlaceholder)
         return {};
     return text;
@@ -155,7 +172,7 @@ void FormFieldXml::setResult(const std::string& text)
         throw WordError("Il campo " + name() + " è una casella di controllo: il suo risultato non "
                         "può essere scritto come testo");
     if (kind == FieldKind::DropDown) {
-        auto list = ffData.child("w:ddList");
+        auto list = control;
         long i = 0;
         for (auto e : list.children("w:listEntry")) {
             if (text == e.attribute("w:val").value()) {
@@ -230,12 +247,13 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     byName_.clear();
     struct FieldChars : pugi::xml_tree_walker {
         std::vector<FormFieldXml>& fields;
+        pugi::xml_node root;
         // Open fields, innermost last; each names its slot in fields (npos for fields that are
         // not form fields), so fields keep the document order of their begins.
         std::vector<std::size_t> open;
         std::vector<bool> complete;
 
-        explicit FieldChars(std::vector<FormFieldXml>& f) : fields(f) {}
+        FieldChars(std::vector<FormFieldXml>& f, pugi::xml_node r) : fields(f), root(r) {}
 
         // Every node of the story: pugixml's own walk costs less than stepping through the
         // tree from here, even though properties and text are visited too.
@@ -261,6 +279,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
                 }
                 open.push_back(fields.size());
                 fields.push_back(formField(n, ff));
+                fields.back().storyRoot = root;
                 complete.push_back(false);
             } else if (!open.empty() && type == "separate") {
                 if (open.back() != npos)
@@ -280,22 +299,25 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             FormFieldXml field;
             field.begin = begin;
             field.ffData = ffData;
-            bool checkBox = false;
-            bool dropDown = false;
+            pugi::xml_node checkBox;
+            pugi::xml_node dropDown;
             bool named = false;
             for (auto c = ffData.first_child(); c; c = c.next_sibling()) {
                 const char* name = c.name();
                 if (!named && isWordElement(name, "name")) {
                     field.name_ = c.attribute("w:val").value();
                     named = true;
+                } else if (!checkBox && isWordElement(name, "checkBox")) {
+                    checkBox = c;
+                } else if (!dropDown && isWordElement(name, "ddList")) {
+                    dropDown = c;
                 }
-                checkBox = checkBox || isWordElement(name, "checkBox");
-                dropDown = dropDown || isWordElement(name, "ddList");
             }
             field.kind = checkBox ? FieldKind::CheckBox : dropDown ? FieldKind::DropDown : FieldKind::Text;
+            field.control = checkBox ? checkBox : dropDown;
             return field;
         }
-    } walker(fields_);
+    } walker(fields_, storyRoot);
     storyRoot.traverse(walker);
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;

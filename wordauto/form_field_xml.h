@@ -19,6 +19,8 @@ struct FormFieldXml {
     pugi::xml_node end;       // w:fldChar end
     pugi::xml_node ffData;
     FieldKind kind = FieldKind::Text;
+    pugi::xml_node control;   // the w:checkBox or w:ddList that makes the kind
+    pugi::xml_node storyRoot; // where the field's story begins
 
     // Read once when the index is built: nothing renames a field.
     const std::string& name() const { return name_; }

@@ -99,7 +99,8 @@ void normalizeWordPrefix(pugi::xml_document& doc)
         root.append_attribute("xmlns:w") = kWordNs;
 }
 
-void collectChildren(pugi::xml_node parent, const char* name, std::vector<pugi::xml_node>& out)
+template <typename List>
+void collectChildren(pugi::xml_node parent, const char* name, List& out)
 {
     for (auto c : parent.children()) {
         const char* n = c.name();
@@ -257,7 +258,7 @@ const FormFieldIndex& DocumentModel::fields()
     return fieldIndex_;
 }
 
-const std::vector<pugi::xml_node>& DocumentModel::rowsOf(pugi::xml_node table)
+const RowList& DocumentModel::rowsOf(pugi::xml_node table)
 {
     if (rowsGen_ != structureGen_) {
         rowCache_.clear();

@@ -317,7 +317,7 @@ void DocumentModel::touchRemoval()
 void DocumentModel::serializeChangedParts()
 {
     if (mainChanged_)
-        package_.setPart(mainPart_, saveXml(main_));
+        package_.setPart(mainPart_, saveXml(main_, mainText_.size()));
     for (auto& [name, part] : parts_)
         if (part.changed && part.doc)
             package_.setPart(name, saveXml(*part.doc));

@@ -570,7 +570,7 @@ TEST_P(XmlShapesTest, AddedRowsAndWrittenCellsKeepOnlyTheLookOfTheFirstParagraph
         ASSERT_EQ(table.Rows().Count(), 4);
         table.Cell(2, 1).Range().Text_("uno\rdue\tfine");
         table.Cell(2, 2).Range().Text_(" a  b ");
-        table.Cell(4, 1).Range().Text_("nuovo\r\x07");
+        table.Cell(4, 1).Range().Text_("nu\x01ovo\f\x02\r\nfine\r\x07");
         table.Cell(4, 2).Range().Text_("x\vy");
         doc.SaveAs(target);
         app.Quit(0);
@@ -588,7 +588,8 @@ TEST_P(XmlShapesTest, AddedRowsAndWrittenCellsKeepOnlyTheLookOfTheFirstParagraph
         + p(centred + r("<w:t>due</w:t><w:tab/><w:t>fine</w:t>")) + "</w:tc>"
         + sdt(tc(p(right + r(t(" a  b "))))) + "</w:tr>"
         + cleared
-        + "<w:tr><w:tc>" + width + p(centred + r(bold + "<w:t>nuovo</w:t>")) + "</w:tc>"
+        + "<w:tr><w:tc>" + width + p(centred + r(bold + "<w:t>nuovo</w:t><w:br w:type=\"page\"/>"))
+        + p(centred + r(bold + "<w:t>fine</w:t>")) + "</w:tc>"
         + sdt(tc(p(right + r(underlined + "<w:t>x</w:t><w:br/><w:t>y</w:t>")))) + "</w:tr>";
     EXPECT_EQ(raw.substr(from, to - from), expected);
 }

@@ -2,7 +2,9 @@
 
 #include "wordauto/xml_util.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace wordauto::detail {
@@ -69,7 +71,21 @@ void appendBlocks(pugi::xml_node container, std::string& out)
     }
 }
 
-// One run of text; tabs and breaks become their elements, other control characters are left out.
+constexpr auto isTabOrBreak = [](char c) { return c == '\t' || c == '\v' || c == '\f'; };
+// Other control characters have no place in document text.
+constexpr auto isLeftOut = [](char c) { return static_cast<unsigned char>(c) < 0x20 && !isTabOrBreak(c); };
+
+void appendText(pugi::xml_node run, std::string_view text)
+{
+    if (text.empty())
+        return;
+    auto t = run.append_child("w:t");
+    if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
+        t.append_attribute("xml:space") = "preserve";
+    t.text().set(text.data(), text.size());
+}
+
+// One run of text; tabs and breaks become their elements.
 void appendRun(pugi::xml_node paragraph, pugi::xml_node runProps, std::string_view text)
 {
     if (text.empty())
@@ -77,37 +93,26 @@ void appendRun(pugi::xml_node paragraph, pugi::xml_node runProps, std::string_vi
     auto run = paragraph.append_child("w:r");
     if (runProps)
         run.append_copy(runProps);
-    std::string chunk;
-    auto flush = [&]() {
-        if (chunk.empty())
-            return;
-        auto t = run.append_child("w:t");
-        if (chunk.front() == ' ' || chunk.back() == ' ' || chunk.find("  ") != std::string::npos)
-            t.append_attribute("xml:space") = "preserve";
-        t.text().set(chunk.data(), chunk.size());
-        chunk.clear();
-    };
-    while (!text.empty()) {
-        std::size_t plain = 0;
-        while (plain < text.size() && static_cast<unsigned char>(text[plain]) >= 0x20)
-            ++plain;
-        chunk.append(text.substr(0, plain));
-        if (plain == text.size())
-            break;
-        const char c = text[plain];
-        if (c == '\t') {
-            flush();
-            run.append_child("w:tab");
-        } else if (c == '\v') {
-            flush();
-            run.append_child("w:br");
-        } else if (c == '\f') {
-            flush();
-            run.append_child("w:br").append_attribute("w:type") = "page";
-        }
-        text.remove_prefix(plain + 1);
+    std::string kept;
+    if (std::any_of(text.begin(), text.end(), isLeftOut)) {
+        std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                     [](char c) { return !isLeftOut(c); });
+        text = kept;
     }
-    flush();
+    for (;;) {
+        const auto end =
+            static_cast<std::size_t>(std::find_if(text.begin(), text.end(), isTabOrBreak) - text.begin());
+        appendText(run, text.substr(0, end));
+        if (end == text.size())
+            break;
+        if (text[end] == '\t')
+            run.append_child("w:tab");
+        else if (text[end] == '\v')
+            run.append_child("w:br");
+        else
+            run.append_child("w:br").append_attribute("w:type") = "page";
+        text.remove_prefix(end + 1);
+    }
 }
 
 // The rPr of the first run of a paragraph, or an empty node.

@@ -73,7 +73,9 @@ void appendBlocks(pugi::xml_node container, std::string& out)
 
 constexpr auto isTabOrBreak = [](char c) { return c == '\t' || c == '\v' || c == '\f'; };
 // Other control characters have no place in document text.
-constexpr auto isLeftOut = [](char c) { return static_cast<unsigned char>(c) < 0x20 && !isTabOrBreak(c); };
+constexpr auto isLeftOut = [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 && !isTabOrBreak(c);
+};
 
 void appendText(pugi::xml_node run, std::string_view text)
 {

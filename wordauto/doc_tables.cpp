@@ -4,6 +4,7 @@
 #include "wordauto/document_model.h"
 #include "wordauto/word_error.h"
 
+#include <optional>
 
 namespace wordauto {
 
@@ -25,10 +26,8 @@ pugi::xml_node resolve(const DocRef& ref, pugi::xml_node_struct* node, unsigned 
                    d.path().empty() ? d.name() : d.path());
 }
 
-constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
-
 // Rows are added next to the first or the last ones: the row is looked for from both ends.
-std::size_t rowIndex(const detail::RowList& rows, pugi::xml_node row)
+std::optional<std::size_t> rowIndex(const detail::RowList& rows, pugi::xml_node row)
 {
     for (std::size_t front = 0, back = rows.size(); front < back; ++front) {
         if (rows[front] == row)
@@ -36,7 +35,15 @@ std::size_t rowIndex(const detail::RowList& rows, pugi::xml_node row)
         if (rows[--back] == row)
             return back;
     }
-    return kNoRow;
+    return std::nullopt;
+}
+
+pugi::xml_node cellIn(const detail::DocumentModel& d, pugi::xml_node row, int column)
+{
+    const auto cell = detail::cellAt(row, column);
+    if (!cell)
+        outOfRange(d, "cella", column, static_cast<std::size_t>(detail::cellCount(row)));
+    return cell;
 }
 
 } // namespace
@@ -52,10 +59,7 @@ void DOC_Range::Text_(const std::string& text)
 
 DOC_Cell DOC_Row::Cells(int column) const
 {
-    const auto row = resolve(ref_, row_, gen_);
-    const auto cell = detail::cellAt(row, column);
-    if (!cell)
-        outOfRange(*ref_.doc, "cella", column, static_cast<std::size_t>(detail::cellCount(row)));
+    const auto cell = cellIn(*ref_.doc, resolve(ref_, row_, gen_), column);
     return DOC_Cell(ref_, cell.internal_object(), gen_);
 }
 
@@ -83,11 +87,11 @@ DOC_Row DOC_Rows::Add(const DOC_Row& before)
     if (before.ref_.doc != ref_.doc)
         throw WordError("La riga indicata non appartiene a questa tabella");
     const auto index = rowIndex(ref_.doc->rowsOf(table), model);
-    if (index == kNoRow)
+    if (!index)
         throw WordError("La riga indicata non appartiene a questa tabella");
     auto row = model.parent().insert_copy_before(model, model);
     detail::clearCells(row);
-    ref_.doc->rowInserted(table, index, row);
+    ref_.doc->rowInserted(table, *index, row);
     return DOC_Row(ref_, row.internal_object(), gen_);
 }
 
@@ -111,10 +115,7 @@ DOC_Cell DOC_Table::Cell(int row, int column) const
     const auto& rows = ref_.doc->rowsOf(table);
     if (row < 1 || row > static_cast<int>(rows.size()))
         outOfRange(*ref_.doc, "riga", row, rows.size());
-    const auto at = rows[static_cast<std::size_t>(row - 1)];
-    const auto cell = detail::cellAt(at, column);
-    if (!cell)
-        outOfRange(*ref_.doc, "cella", column, static_cast<std::size_t>(detail::cellCount(at)));
+    const auto cell = cellIn(*ref_.doc, rows[static_cast<std::size_t>(row - 1)], column);
     return DOC_Cell(ref_, cell.internal_object(), gen_);
 }
 

@@ -140,6 +140,11 @@ std::string bookmarkStart(int id, const std::string& name)
     return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
 }
 std::string bookmarkEnd(int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; }
+std::string sdt(const std::string& content)
+{
+    return "<w:sdt><w:sdtPr><w:id w:val=\"5\"/></w:sdtPr><w:sdtContent>" + content
+           + "</w:sdtContent></w:sdt>";
+}
 
 const char* bindingName(Binding b)
 {
@@ -539,12 +544,58 @@ TEST_P(XmlShapesTest, CheckBoxValuesWrittenReadBackAfterSaveAs)
     }
 }
 
+TEST_P(XmlShapesTest, AddedRowsAndWrittenCellsKeepOnlyTheLookOfTheFirstParagraphAndRun)
+{
+    const std::string centred = "<w:pPr><w:jc w:val=\"center\"/></w:pPr>";
+    const std::string right = "<w:pPr><w:jc w:val=\"right\"/></w:pPr>";
+    const std::string bold = "<w:rPr><w:b/></w:rPr>";
+    const std::string underlined = "<w:rPr><w:u w:val=\"single\"/></w:rPr>";
+    const std::string width = "<w:tcPr><w:tcW w:w=\"3000\" w:type=\"dxa\"/></w:tcPr>";
+    // A cell as Word leaves it after editing: paragraph ids, a bookmark, runs of another look,
+    // a second paragraph, line breaks between elements.
+    const std::string edited = "<w:tc>" + width + "\n<w:p w:rsidR=\"00A1\">" + centred
+                               + bookmarkStart(1, "segno") + r(bold + t("vecchio")) + bookmarkEnd(1)
+                               + r("<w:rPr><w:i/></w:rPr>" + t("testo")) + "</w:p>\n"
+                               + p(r(t("seconda"))) + "</w:tc>";
+    const std::string boxed = sdt(tc(p(right + r(underlined + t("nel controllo")))));
+    const std::string body =
+        tbl(tr(tc(p(r(t("Voce")))) + tc(p(r(t("Esito"))))) + tr(edited + boxed)) + p("");
+    const std::string target = path("scritta.doc");
+    {
+        DOC_Application app;
+        auto doc = app.Documents().Open(make(body), false, true);
+        auto table = doc.Tables().Item(1);
+        table.Rows().Add(table.Rows().Item(2)); // from the edited row
+        table.Rows().Add(table.Rows().Item(2)); // from a row left empty
+        ASSERT_EQ(table.Rows().Count(), 4);
+        table.Cell(2, 1).Range().Text_("uno\rdue\tfine");
+        table.Cell(2, 2).Range().Text_(" a  b ");
+        table.Cell(4, 1).Range().Text_("nu\x01ovo\f\x02\r\nfine\r\x07");
+        table.Cell(4, 2).Range().Text_("x\vy");
+        doc.SaveAs(target);
+        app.Quit(0);
+    }
+    const std::string raw = rawDocumentXml(target);
+    const auto from = raw.find("<w:tr>", raw.find("</w:tr>"));
+    const auto to = raw.find("</w:tbl>");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    const std::string cleared =
+        "<w:tr><w:tc>" + width + p(centred) + "</w:tc>" + sdt(tc(p(right))) + "</w:tr>";
+    const std::string expected =
+        // An added row has no runs left to take a look from.
+        "<w:tr><w:tc>" + width + p(centred + r("<w:t>uno</w:t>"))
+        + p(centred + r("<w:t>due</w:t><w:tab/><w:t>fine</w:t>")) + "</w:tc>"
+        + sdt(tc(p(right + r(t(" a  b "))))) + "</w:tr>"
+        + cleared
+        + "<w:tr><w:tc>" + width + p(centred + r(bold + "<w:t>nuovo</w:t><w:br w:type=\"page\"/>"))
+        + p(centred + r(bold + "<w:t>fine</w:t>")) + "</w:tc>"
+        + sdt(tc(p(right + r(underlined + "<w:t>x</w:t><w:br/><w:t>y</w:t>")))) + "</w:tr>";
+    EXPECT_EQ(raw.substr(from, to - from), expected);
+}
+
 TEST_P(XmlShapesTest, ContentControlsAroundTablesRowsAndCellsAreSeenThrough)
 {
-    auto sdt = [](const std::string& content) {
-        return "<w:sdt><w:sdtPr><w:id w:val=\"5\"/></w:sdtPr><w:sdtContent>" + content
-               + "</w:sdtContent></w:sdt>";
-    };
     const std::string first = tbl(tr(tc(p(r(t("r1c1")))) + sdt(tc(p(textField("b", r(t("B")))))))
                                   + sdt(tr(tc(p(r(t("r2c1")))) + tc(p(r(t("r2c2")))))));
     const std::string second = tbl(tr(tc(p(textField("c", r(t("C"))))) + tc(p(""))));

@@ -2,7 +2,10 @@
 
 #include "wordauto/xml_util.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 namespace wordauto::detail {
 
@@ -10,16 +13,24 @@ namespace {
 
 bool is(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
 
-void collect(pugi::xml_node parent, const char* name, std::vector<pugi::xml_node>& out)
+// Calls visit with each child of parent named name, looking through content controls and
+// custom XML, until visit returns false; false when it stopped early.
+template <typename Visit>
+bool visitNamed(pugi::xml_node parent, const char* name, Visit& visit)
 {
-    for (auto c : parent.children()) {
-        if (is(c, name))
-            out.push_back(c);
-        else if (is(c, "w:sdt"))
-            collect(c.child("w:sdtContent"), name, out);
-        else if (is(c, "w:customXml"))
-            collect(c, name, out);
+    for (auto c = parent.first_child(); c; c = c.next_sibling()) {
+        if (is(c, name)) {
+            if (!visit(c))
+                return false;
+        } else if (is(c, "w:sdt")) {
+            if (!visitNamed(c.child("w:sdtContent"), name, visit))
+                return false;
+        } else if (is(c, "w:customXml")) {
+            if (!visitNamed(c, name, visit))
+                return false;
+        }
     }
+    return true;
 }
 
 // Drawings, text boxes and embedded objects carry stories of their own.
@@ -32,13 +43,16 @@ void appendBlocks(pugi::xml_node container, std::string& out);
 
 void appendTable(pugi::xml_node table, std::string& out)
 {
-    std::vector<pugi::xml_node> rows;
-    collect(table, "w:tr", rows);
-    for (auto r : rows) {
-        for (auto c : cellsOf(r))
-            out += cellText(c);
+    auto cell = [&](pugi::xml_node c) {
+        out += cellText(c);
+        return true;
+    };
+    auto row = [&](pugi::xml_node r) {
+        visitNamed(r, "w:tc", cell);
         out += "\r\x07";
-    }
+        return true;
+    };
+    visitNamed(table, "w:tr", row);
 }
 
 void appendBlocks(pugi::xml_node container, std::string& out)
@@ -57,54 +71,123 @@ void appendBlocks(pugi::xml_node container, std::string& out)
     }
 }
 
-void appendRuns(pugi::xml_node paragraph, pugi::xml_node before, pugi::xml_node runProps,
-                const std::string& text)
+constexpr auto isTabOrBreak = [](char c) { return c == '\t' || c == '\v' || c == '\f'; };
+// Other control characters have no place in document text.
+constexpr auto isLeftOut = [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 && !isTabOrBreak(c);
+};
+
+void appendText(pugi::xml_node run, std::string_view text)
 {
-    auto newRun = [&]() {
-        auto r = before ? paragraph.insert_child_before("w:r", before) : paragraph.append_child("w:r");
-        if (runProps)
-            r.append_copy(runProps);
-        return r;
-    };
     if (text.empty())
         return;
-    auto run = newRun();
-    std::string chunk;
-    auto flush = [&]() {
-        if (chunk.empty())
-            return;
-        auto t = run.append_child("w:t");
-        if (chunk.front() == ' ' || chunk.back() == ' ' || chunk.find("  ") != std::string::npos)
-            t.append_attribute("xml:space") = "preserve";
-        t.text().set(chunk.c_str());
-        chunk.clear();
-    };
-    for (char c : text) {
-        if (c == '\t') {
-            flush();
-            run.append_child("w:tab");
-        } else if (c == '\v') {
-            flush();
-            run.append_child("w:br");
-        } else if (c == '\f') {
-            flush();
-            run.append_child("w:br").append_attribute("w:type") = "page";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            // Other control characters have no place in document text.
-        } else {
-            chunk += c;
-        }
+    auto t = run.append_child("w:t");
+    if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
+        t.append_attribute("xml:space") = "preserve";
+    t.text().set(text.data(), text.size());
+}
+
+// One run of text; tabs and breaks become their elements.
+void appendRun(pugi::xml_node paragraph, pugi::xml_node runProps, std::string_view text)
+{
+    if (text.empty())
+        return;
+    auto run = paragraph.append_child("w:r");
+    if (runProps)
+        run.append_copy(runProps);
+    std::string kept;
+    if (std::any_of(text.begin(), text.end(), isLeftOut)) {
+        std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
+                     [](char c) { return !isLeftOut(c); });
+        text = kept;
     }
-    flush();
+    for (;;) {
+        const auto end =
+            static_cast<std::size_t>(std::find_if(text.begin(), text.end(), isTabOrBreak) - text.begin());
+        appendText(run, text.substr(0, end));
+        if (end == text.size())
+            break;
+        if (text[end] == '\t')
+            run.append_child("w:tab");
+        else if (text[end] == '\v')
+            run.append_child("w:br");
+        else
+            run.append_child("w:br").append_attribute("w:type") = "page";
+        text.remove_prefix(end + 1);
+    }
+}
+
+// The rPr of the first run of a paragraph, or an empty node.
+pugi::xml_node firstRunProps(pugi::xml_node paragraph)
+{
+    for (auto n = paragraph.first_child(); n; n = nextInOrder(n, paragraph))
+        if (is(n, "w:r"))
+            return n.child("w:rPr");
+    return {};
+}
+
+// The paragraph of a cell that holds nothing but cell properties and one paragraph with at
+// most its properties: what clearing leaves, and what clearing again would make anew.
+pugi::xml_node clearedParagraph(pugi::xml_node cell)
+{
+    const auto p = cell.last_child();
+    if (p.type() != pugi::node_element || !is(p, "w:p") || p.first_attribute())
+        return {};
+    if (const auto props = p.first_child();
+        props && (props.type() != pugi::node_element || !is(props, "w:pPr") || props.next_sibling()))
+        return {};
+    for (auto c = cell.first_child(); c != p; c = c.next_sibling())
+        if (!is(c, "w:tcPr"))
+            return {};
+    return p;
+}
+
+// Removes what comes before `keep` in the cell, except the cell's properties.
+void removeContentBefore(pugi::xml_node cell, pugi::xml_node keep)
+{
+    for (auto c = cell.first_child(); c != keep;) {
+        const auto next = c.next_sibling();
+        if (!is(c, "w:tcPr"))
+            cell.remove_child(c);
+        c = next;
+    }
+}
+
+void clearCell(pugi::xml_node cell)
+{
+    if (clearedParagraph(cell))
+        return;
+    const auto paraProps = cell.child("w:p").child("w:pPr");
+    auto p = cell.append_child("w:p");
+    if (paraProps)
+        p.append_copy(paraProps);
+    removeContentBefore(cell, p);
 }
 
 } // namespace
 
-std::vector<pugi::xml_node> cellsOf(pugi::xml_node row)
+pugi::xml_node cellAt(pugi::xml_node row, int column)
 {
-    std::vector<pugi::xml_node> cells;
-    collect(row, "w:tc", cells);
-    return cells;
+    pugi::xml_node found;
+    auto count = [&](pugi::xml_node c) {
+        if (--column == 0)
+            found = c;
+        return column > 0;
+    };
+    if (column > 0)
+        visitNamed(row, "w:tc", count);
+    return found;
+}
+
+int cellCount(pugi::xml_node row)
+{
+    int n = 0;
+    auto count = [&](pugi::xml_node) {
+        ++n;
+        return true;
+    };
+    visitNamed(row, "w:tc", count);
+    return n;
 }
 
 std::string paragraphText(pugi::xml_node paragraph)
@@ -145,63 +228,47 @@ std::string cellText(pugi::xml_node cell)
 
 void setCellText(pugi::xml_node cell, const std::string& text)
 {
-    std::string value = text;
+    std::string_view value = text;
     if (!value.empty() && value.back() == '\x07') {
-        value.pop_back();
+        value.remove_suffix(1);
         if (!value.empty() && value.back() == '\r')
-            value.pop_back();
+            value.remove_suffix(1);
     }
-    pugi::xml_document saved;
-    pugi::xml_node paraProps;
-    pugi::xml_node runProps;
-    if (auto p = cell.child("w:p")) {
-        if (auto pp = p.child("w:pPr"))
-            paraProps = saved.append_copy(pp);
-        for (auto n = p.first_child(); n; n = nextInOrder(n, p))
-            if (is(n, "w:r")) {
-                if (auto rp = n.child("w:rPr"))
-                    runProps = saved.append_copy(rp);
-                break;
-            }
-    }
-    for (auto c = cell.first_child(); c;) {
-        auto next = c.next_sibling();
-        if (!is(c, "w:tcPr"))
-            cell.remove_child(c);
-        c = next;
-    }
-    std::size_t start = 0;
-    do {
-        std::size_t end = value.find_first_of("\r\n", start);
-        const std::string part =
-            value.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        auto p = cell.append_child("w:p");
-        if (paraProps)
-            p.append_copy(paraProps);
-        appendRuns(p, pugi::xml_node(), runProps, part);
-        if (end == std::string::npos)
-            break;
-        if (value[end] == '\r' && end + 1 < value.size() && value[end + 1] == '\n')
+    // A cleared cell's paragraph is already what the first new one would be. Otherwise the new
+    // paragraphs go after the old content, which leaves once they have copied its properties.
+    const auto cleared = clearedParagraph(cell);
+    const auto first = cleared ? cleared : cell.child("w:p");
+    const auto paraProps = first.child("w:pPr");
+    const auto runProps = cleared ? pugi::xml_node() : firstRunProps(first);
+    pugi::xml_node firstNew;
+    for (auto p = cleared;; p = pugi::xml_node()) {
+        if (!p) {
+            p = cell.append_child("w:p");
+            if (paraProps)
+                p.append_copy(paraProps);
+            if (!firstNew)
+                firstNew = p;
+        }
+        std::size_t end = 0;
+        while (end < value.size() && value[end] != '\r' && value[end] != '\n')
             ++end;
-        start = end + 1;
-    } while (true);
+        appendRun(p, runProps, value.substr(0, end));
+        if (end == value.size())
+            break;
+        const bool crlf = value[end] == '\r' && end + 1 < value.size() && value[end + 1] == '\n';
+        value.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    if (!cleared)
+        removeContentBefore(cell, firstNew);
 }
 
-void clearCell(pugi::xml_node cell)
+void clearCells(pugi::xml_node row)
 {
-    pugi::xml_document saved;
-    pugi::xml_node paraProps;
-    if (auto pp = cell.child("w:p").child("w:pPr"))
-        paraProps = saved.append_copy(pp);
-    for (auto c = cell.first_child(); c;) {
-        auto next = c.next_sibling();
-        if (!is(c, "w:tcPr"))
-            cell.remove_child(c);
-        c = next;
-    }
-    auto p = cell.append_child("w:p");
-    if (paraProps)
-        p.append_copy(paraProps);
+    auto clear = [](pugi::xml_node cell) {
+        clearCell(cell);
+        return true;
+    };
+    visitNamed(row, "w:tc", clear);
 }
 
 } // namespace wordauto::detail

@@ -3,12 +3,13 @@
 #include <pugixml.hpp>
 
 #include <string>
-#include <vector>
 
 namespace wordauto::detail {
 
-// The cells of a row (w:tc), looking through content controls and custom XML.
-std::vector<pugi::xml_node> cellsOf(pugi::xml_node row);
+// The cells of a row (w:tc), looking through content controls and custom XML: the column-th
+// (from 1) or an empty node, and how many there are.
+pugi::xml_node cellAt(pugi::xml_node row, int column);
+int cellCount(pugi::xml_node row);
 
 // A cell's text as Word gives it: each paragraph followed by CR, then BEL; nested tables as
 // their cells' texts with their own end-of-cell and end-of-row marks.
@@ -20,7 +21,7 @@ std::string paragraphText(pugi::xml_node paragraph);
 // the cell, of its first paragraph and of that paragraph's first run.
 void setCellText(pugi::xml_node cell, const std::string& text);
 
-// Leaves the cell with one empty paragraph formatted like its first one.
-void clearCell(pugi::xml_node cell);
+// Leaves every cell of the row with one empty paragraph formatted like its first one.
+void clearCells(pugi::xml_node row);
 
 } // namespace wordauto::detail

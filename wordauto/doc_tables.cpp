@@ -4,7 +4,7 @@
 #include "wordauto/document_model.h"
 #include "wordauto/word_error.h"
 
-#include <algorithm>
+#include <optional>
 
 namespace wordauto {
 
@@ -26,6 +26,26 @@ pugi::xml_node resolve(const DocRef& ref, pugi::xml_node_struct* node, unsigned 
                    d.path().empty() ? d.name() : d.path());
 }
 
+// Rows are added next to the first or the last ones: the row is looked for from both ends.
+std::optional<std::size_t> rowIndex(const detail::RowList& rows, pugi::xml_node row)
+{
+    for (std::size_t front = 0, back = rows.size(); front < back; ++front) {
+        if (rows[front] == row)
+            return front;
+        if (rows[--back] == row)
+            return back;
+    }
+    return std::nullopt;
+}
+
+pugi::xml_node cellIn(const detail::DocumentModel& d, pugi::xml_node row, int column)
+{
+    const auto cell = detail::cellAt(row, column);
+    if (!cell)
+        outOfRange(d, "cella", column, static_cast<std::size_t>(detail::cellCount(row)));
+    return cell;
+}
+
 } // namespace
 
 std::string DOC_Range::Text_() const { return detail::cellText(resolve(ref_, cell_, gen_)); }
@@ -39,16 +59,11 @@ void DOC_Range::Text_(const std::string& text)
 
 DOC_Cell DOC_Row::Cells(int column) const
 {
-    const auto cells = detail::cellsOf(resolve(ref_, row_, gen_));
-    if (column < 1 || column > static_cast<int>(cells.size()))
-        outOfRange(*ref_.doc, "cella", column, cells.size());
-    return DOC_Cell(ref_, cells[static_cast<std::size_t>(column - 1)].internal_object(), gen_);
+    const auto cell = cellIn(*ref_.doc, resolve(ref_, row_, gen_), column);
+    return DOC_Cell(ref_, cell.internal_object(), gen_);
 }
 
-int DOC_Row::CellCount() const
-{
-    return static_cast<int>(detail::cellsOf(resolve(ref_, row_, gen_)).size());
-}
+int DOC_Row::CellCount() const { return detail::cellCount(resolve(ref_, row_, gen_)); }
 
 int DOC_Rows::Count() const
 {
@@ -71,15 +86,12 @@ DOC_Row DOC_Rows::Add(const DOC_Row& before)
     auto model = resolve(before.ref_, before.row_, before.gen_);
     if (before.ref_.doc != ref_.doc)
         throw WordError("La riga indicata non appartiene a questa tabella");
-    const auto& rows = ref_.doc->rowsOf(table);
-    const auto at = std::find(rows.begin(), rows.end(), model);
-    if (at == rows.end())
+    const auto index = rowIndex(ref_.doc->rowsOf(table), model);
+    if (!index)
         throw WordError("La riga indicata non appartiene a questa tabella");
-    const auto index = static_cast<std::size_t>(at - rows.begin());
     auto row = model.parent().insert_copy_before(model, model);
-    for (auto cell : detail::cellsOf(row))
-        detail::clearCell(cell);
-    ref_.doc->rowInserted(table, index, row);
+    detail::clearCells(row);
+    ref_.doc->rowInserted(table, *index, row);
     return DOC_Row(ref_, row.internal_object(), gen_);
 }
 
@@ -92,8 +104,7 @@ DOC_Row DOC_Rows::Add()
     auto last = rows.back();
     const auto index = rows.size();
     auto row = last.parent().insert_copy_after(last, last);
-    for (auto cell : detail::cellsOf(row))
-        detail::clearCell(cell);
+    detail::clearCells(row);
     ref_.doc->rowInserted(table, index, row);
     return DOC_Row(ref_, row.internal_object(), gen_);
 }
@@ -104,7 +115,8 @@ DOC_Cell DOC_Table::Cell(int row, int column) const
     const auto& rows = ref_.doc->rowsOf(table);
     if (row < 1 || row > static_cast<int>(rows.size()))
         outOfRange(*ref_.doc, "riga", row, rows.size());
-    return DOC_Row(ref_, rows[static_cast<std::size_t>(row - 1)].internal_object(), gen_).Cells(column);
+    const auto cell = cellIn(*ref_.doc, rows[static_cast<std::size_t>(row - 1)], column);
+    return DOC_Cell(ref_, cell.internal_object(), gen_);
 }
 
 int DOC_Tables::Count() const

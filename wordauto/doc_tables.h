@@ -25,7 +25,8 @@ class DOC_Cell {
 public:
     DOC_Cell(DocRef ref, pugi::xml_node_struct* cell, unsigned gen)
         : ref_(std::move(ref)), cell_(cell), gen_(gen) {}
-    DOC_Range Range() const { return DOC_Range(ref_, cell_, gen_); }
+    DOC_Range Range() const& { return DOC_Range(ref_, cell_, gen_); }
+    DOC_Range Range() && { return DOC_Range(std::move(ref_), cell_, gen_); }
 
 private:
     DocRef ref_;

@@ -92,7 +92,8 @@ void normalizeWordPrefix(pugi::xml_document& doc)
         root.append_attribute("xmlns:w") = kWordNs;
 }
 
-void collectChildren(pugi::xml_node parent, const char* name, std::vector<pugi::xml_node>& out)
+template <typename List>
+void collectChildren(pugi::xml_node parent, const char* name, List& out)
 {
     for (auto c : parent.children()) {
         const char* n = c.name();
@@ -281,7 +282,7 @@ const FormFieldIndex& DocumentModel::fields()
     return fieldIndex_;
 }
 
-const std::vector<pugi::xml_node>& DocumentModel::rowsOf(pugi::xml_node table)
+const RowList& DocumentModel::rowsOf(pugi::xml_node table)
 {
     if (rowsGen_ != structureGen_) {
         rowCache_.clear();
@@ -340,7 +341,7 @@ void DocumentModel::touchRemoval()
 void DocumentModel::serializeChangedParts()
 {
     if (mainChanged_)
-        package_.setPart(mainPart_, saveXml(main_));
+        package_.setPart(mainPart_, saveXml(main_, mainText_.size()));
     for (auto& [name, part] : parts_)
         if (part.changed && part.doc)
             package_.setPart(name, saveXml(*part.doc));

@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@
 #include <vector>
 
 namespace wordauto::detail {
+
+// The rows of a table in order; a deque, as rows are inserted near either end.
+using RowList = std::deque<pugi::xml_node>;
 
 inline constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 inline constexpr const char* kRelNs =
@@ -61,7 +65,7 @@ public:
     unsigned fieldGeneration() const { return fieldGen_; }
 
     // Rows of a table, cached; rebuilt after rows were added.
-    const std::vector<pugi::xml_node>& rowsOf(pugi::xml_node table);
+    const RowList& rowsOf(pugi::xml_node table);
     const std::vector<pugi::xml_node>& topLevelTables();
 
     // Content changes. Fields: runs were replaced, field results may have moved.
@@ -110,7 +114,7 @@ private:
 
     unsigned structureGen_ = 1;
     unsigned rowsGen_ = 0;
-    std::unordered_map<pugi::xml_node_struct*, std::vector<pugi::xml_node>> rowCache_;
+    std::unordered_map<pugi::xml_node_struct*, RowList> rowCache_;
     std::vector<pugi::xml_node> tables_;
     unsigned tablesGen_ = 0;
     unsigned removalGen_ = 1;

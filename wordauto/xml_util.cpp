@@ -2,8 +2,6 @@
 
 #include "wordauto/word_error.h"
 
-#include <sstream>
-
 namespace wordauto::detail {
 
 void loadXml(pugi::xml_document& doc, const std::string& text, const std::string& partName,
@@ -17,11 +15,27 @@ void loadXml(pugi::xml_document& doc, const std::string& text, const std::string
                        displayPath);
 }
 
-std::string saveXml(const pugi::xml_document& doc)
+namespace {
+
+// Straight into the string: no stream buffer, and no copy of the text at the end.
+struct StringWriter final : pugi::xml_writer {
+    explicit StringWriter(std::string& out) : out(out) {}
+    void write(const void* data, std::size_t size) override
+    {
+        out.append(static_cast<const char*>(data), size);
+    }
+    std::string& out;
+};
+
+} // namespace
+
+std::string saveXml(const pugi::xml_document& doc, std::size_t sizeHint)
 {
-    std::ostringstream out;
-    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    std::string out;
+    out.reserve(sizeHint);
+    StringWriter writer(out);
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out;
 }
 
 pugi::xml_node nextInOrder(pugi::xml_node node, pugi::xml_node root)

@@ -16,7 +16,9 @@ inline constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escape
 // Loads XML text; throws WordError naming the file and part when it is not well-formed.
 void loadXml(pugi::xml_document& doc, const std::string& text, const std::string& partName,
              const std::string& displayPath);
-std::string saveXml(const pugi::xml_document& doc);
+// The document's XML as it stands (a declaration only if it has one); sizeHint is the room to
+// reserve for it.
+std::string saveXml(const pugi::xml_document& doc, std::size_t sizeHint = 0);
 
 // The next node in document order below `root` (depth first), or an empty node.
 pugi::xml_node nextInOrder(pugi::xml_node node, pugi::xml_node root);

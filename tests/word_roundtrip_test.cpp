@@ -173,4 +173,38 @@ TEST_F(RoundTripTest, TheExtensionDoesNotMatter)
     }
 }
 
+TEST_F(RoundTripTest, EachPackageIsReadThroughItsOwnRelationships)
+{
+    // Two packages whose relationship parts are as long as each other but name different main
+    // parts; the second keeps the first's main part under the old name as a decoy.
+    const auto rels = [](const std::string& target) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Relationships xmlns="
+               "\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+               "Id=\"rId1\" Type=\""
+               + std::string(opc::reltype::officeDocument) + "\" Target=\"" + target + "\"/></Relationships>";
+    };
+    db::write(checkList(), path("src.doc"));
+    auto a = opc::Package::open(path("src.doc"));
+    a.setPart("_rels/.rels", rels("word/document.xml"));
+    a.saveAs(path("a.doc"));
+    auto b = opc::Package::open(path("src.doc"));
+    std::string renamed = b.part("word/document.xml");
+    for (auto at = renamed.find("t1f003"); at != std::string::npos; at = renamed.find("t1f003", at))
+        renamed.replace(at, 6, "t9f003");
+    b.setPart("word/documenX.xml", renamed);
+    b.setOverride("word/documenX.xml", b.contentType("word/document.xml"));
+    b.setPart("_rels/.rels", rels("word/documenX.xml"));
+    b.saveAs(path("b.doc"));
+
+    DOC_Application app;
+    for (const char* name : {"a.doc", "b.doc", "b.doc", "a.doc"}) {
+        SCOPED_TRACE(name);
+        auto doc = app.Documents().Open(path(name), false, true);
+        const bool isB = std::string(name) == "b.doc";
+        EXPECT_EQ(doc.Bookmarks().Exists("t9f003"), isB);
+        EXPECT_EQ(doc.Bookmarks().Exists("t1f003"), !isB);
+        doc.Close(0);
+    }
+}
+
 } // namespace

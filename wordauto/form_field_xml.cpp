@@ -243,6 +243,8 @@ void FormFieldXml::setResult(const std::string& text)
 
 void FormFieldIndex::build(pugi::xml_node storyRoot)
 {
+    // Room for a long check list's fields, so that the walk does not keep moving them.
+    constexpr std::size_t kExpectedFields = 128;
     fields_.clear();
     byName_.clear();
     struct FieldChars : pugi::xml_tree_walker {
@@ -272,7 +274,10 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
                 attr = n.attribute("w:fldCharType");
             const std::string_view type = attr.value();
             if (type == "begin") {
-                const auto ff = n.child("w:ffData");
+                // The form data is the first thing a form field's begin holds.
+                auto ff = n.first_child();
+                if (!isWordElement(ff.name(), "ffData"))
+                    ff = n.child("w:ffData");
                 if (!ff) {
                     open.push_back(npos);
                     return;
@@ -318,6 +323,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             return field;
         }
     } walker(fields_, storyRoot);
+    fields_.reserve(kExpectedFields);
     storyRoot.traverse(walker);
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;

@@ -1,5 +1,6 @@
 #include "wordauto/package.h"
 
+#include "wordauto/relationships_memo.h"
 #include "wordauto/word_error.h"
 
 #include <pugixml.hpp>
@@ -167,6 +168,34 @@ struct Package::Impl {
         inflatedTotal += data.size();
         e.content = std::move(data);
         return *e.content;
+    }
+
+    // The part as the zip stores it, for parts small enough to be worth comparing whole;
+    // nothing for parts set since or that cannot be read so (the normal read says why).
+    std::optional<StoredPart> stored(const Entry& e) const
+    {
+        constexpr zip_uint64_t kLargestCompared = 64 * 1024;
+        if (!e.zipIndex || e.modified)
+            return std::nullopt;
+        zip_stat_t st;
+        zip_stat_init(&st);
+        constexpr auto kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
+        if (zip_stat_index(reader.get(), *e.zipIndex, 0, &st) != 0 || (st.valid & kNeeded) != kNeeded
+            || st.comp_size > kLargestCompared)
+            return std::nullopt;
+        zip_file_t* zf = zip_fopen_index(reader.get(), *e.zipIndex, ZIP_FL_COMPRESSED);
+        if (!zf)
+            return std::nullopt;
+        StoredPart part;
+        part.compressed.resize(static_cast<std::size_t>(st.comp_size));
+        const zip_int64_t n = zip_fread(zf, part.compressed.data(), st.comp_size);
+        const bool whole = zip_fclose(zf) == 0 && n == static_cast<zip_int64_t>(st.comp_size);
+        if (!whole)
+            return std::nullopt;
+        part.crc = st.crc;
+        part.method = st.comp_method;
+        part.size = st.size;
+        return part;
     }
 
     void loadContentTypes()
@@ -416,9 +445,14 @@ std::vector<Relationship> Package::relationships(const std::string& sourcePart) 
 {
     std::vector<Relationship> rels;
     const std::string relsName = relsPartFor(sourcePart);
-    if (!hasPart(relsName))
+    const Impl::Entry* entry = impl_->find(relsName);
+    if (!entry)
         return rels;
-    const std::string& xml = part(relsName);
+    auto stored = entry->content ? std::nullopt : impl_->stored(*entry);
+    if (stored)
+        if (auto known = rememberedRelationships(*stored))
+            return std::move(*known);
+    const std::string& xml = impl_->inflate(*entry);
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size()))
         impl_->damaged("relazioni di " + (sourcePart.empty() ? std::string("pacchetto") : sourcePart)
@@ -431,6 +465,8 @@ std::vector<Relationship> Package::relationships(const std::string& sourcePart) 
         rel.external = std::string_view(r.attribute("TargetMode").value()) == "External";
         rels.push_back(std::move(rel));
     }
+    if (stored)
+        rememberRelationships(std::move(*stored), rels);
     return rels;
 }
 

@@ -76,7 +76,7 @@ void Engine::FNZPARSE()
     state_.aListStatus.clear();
     state_.aRptMeasures.clear();
 
-    const std::string folder = state_.dossierFolder();
+    const framework::FolderLookup documents(state_.dossierFolder());
     const ListKinds kinds(state_.aListIndex);
     for (std::size_t i = 1; i <= state_.aDossierLists.size(); ++i) {
         advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
@@ -94,7 +94,7 @@ void Engine::FNZPARSE()
             break;
         }
         const std::string& kind = *listKind;
-        const auto document = framework::findFile(folder, number + ".DOC");
+        const auto document = documents.findFile(number + ".DOC");
         if (!document) {
             frame_.messageBox(number + " - La lista non esiste", kCaptionCorvalta, mb::Stop);
             complete = false;

@@ -1,7 +1,9 @@
 #include "framework/file_lookup.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 
@@ -49,11 +51,11 @@ std::string joinPath(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::optional<std::string> findFile(const std::string& folder, const std::string& name)
+namespace {
+
+// The file whose name differs from `name` only in the case of its letters.
+std::optional<std::string> findOtherCase(const std::string& folder, const std::string& name)
 {
-    const std::string exact = joinPath(folder, name);
-    if (isPlainFile(exact))
-        return exact;
     std::optional<std::string> found;
     forEachFile(folder, [&](const std::string& candidate) {
         if (candidate.size() == name.size() && matchesPattern(candidate, name)) {
@@ -63,6 +65,38 @@ std::optional<std::string> findFile(const std::string& folder, const std::string
         return true;
     });
     return found;
+}
+
+} // namespace
+
+std::optional<std::string> findFile(const std::string& folder, const std::string& name)
+{
+    const std::string exact = joinPath(folder, name);
+    if (isPlainFile(exact))
+        return exact;
+    return findOtherCase(folder, name);
+}
+
+FolderLookup::FolderLookup(std::string folder) : folder_(std::move(folder))
+{
+    // Without the folder open every lookup goes by the whole path.
+    fd_ = ::open(folder_.empty() ? "." : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderLookup::~FolderLookup()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::optional<std::string> FolderLookup::findFile(const std::string& name) const
+{
+    if (fd_ < 0)
+        return framework::findFile(folder_, name);
+    struct stat st {};
+    if (::fstatat(fd_, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
+        return joinPath(folder_, name);
+    return findOtherCase(folder_, name);
 }
 
 bool folderExists(const std::string& folder)

@@ -17,6 +17,23 @@ inline bool fileExists(const std::string& folder, const std::string& name)
     return findFile(folder, name).has_value();
 }
 
+// Looks files up in one folder again and again: the folder is opened once, so each lookup
+// resolves one name instead of the whole path.
+class FolderLookup {
+public:
+    explicit FolderLookup(std::string folder);
+    ~FolderLookup();
+    FolderLookup(const FolderLookup&) = delete;
+    FolderLookup& operator=(const FolderLookup&) = delete;
+
+    // As findFile(folder, name).
+    std::optional<std::string> findFile(const std::string& name) const;
+
+private:
+    std::string folder_;
+    int fd_ = -1;
+};
+
 // True when the folder exists and can be listed.
 bool folderExists(const std::string& folder);
 

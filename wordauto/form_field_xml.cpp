@@ -246,7 +246,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     // Room for a long check list's fields, so that the walk does not keep moving them.
     constexpr std::size_t kExpectedFields = 128;
     fields_.clear();
-    byName_.clear();
+    slots_.clear();
     struct FieldChars : pugi::xml_tree_walker {
         std::vector<FormFieldXml>& fields;
         pugi::xml_node root;
@@ -334,20 +334,24 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             ++kept;
         }
     fields_.resize(kept);
-    byName_.reserve(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        byName_.emplace(fields_[i].name(), i);
+    if (fields_.empty())
+        return;
+    std::size_t size = 16;
+    while (size < 2 * fields_.size())
+        size *= 2;
+    slots_.assign(size, 0);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const std::size_t slot = slotOf(fields_[i].name());
+        if (slots_[slot] == 0) // else a field of that name came first and keeps it
+            slots_[slot] = static_cast<std::uint32_t>(i + 1);
+    }
 }
 
-std::size_t FormFieldIndex::find(std::string_view name) const
-{
-    auto it = byName_.find(name);
-    return it == byName_.end() ? npos : it->second;
-}
+namespace {
 
-std::size_t FormFieldIndex::NameHash::operator()(std::string_view name) const
+// FNV-1a over the lower-cased bytes.
+std::size_t nameHash(std::string_view name)
 {
-    // FNV-1a over the lower-cased bytes.
     std::size_t h = 14695981039346656037ull;
     for (const char c : name) {
         h ^= static_cast<unsigned char>(lowerAscii(c));
@@ -356,7 +360,7 @@ std::size_t FormFieldIndex::NameHash::operator()(std::string_view name) const
     return h;
 }
 
-bool FormFieldIndex::NameEqual::operator()(std::string_view a, std::string_view b) const
+bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -364,6 +368,25 @@ bool FormFieldIndex::NameEqual::operator()(std::string_view a, std::string_view 
         if (lowerAscii(a[i]) != lowerAscii(b[i]))
             return false;
     return true;
+}
+
+} // namespace
+
+// The slot holding the field of that name, or the free slot where it would go.
+std::size_t FormFieldIndex::slotOf(std::string_view name) const
+{
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask)
+        if (slots_[slot] == 0 || sameName(fields_[slots_[slot] - 1].name(), name))
+            return slot;
+}
+
+std::size_t FormFieldIndex::find(std::string_view name) const
+{
+    if (slots_.empty())
+        return npos;
+    const std::uint32_t entry = slots_[slotOf(name)];
+    return entry == 0 ? npos : entry - 1;
 }
 
 } // namespace wordauto::detail

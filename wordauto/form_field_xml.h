@@ -4,7 +4,7 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 namespace wordauto::detail {
@@ -52,18 +52,12 @@ public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
-    // Names compared without regard to case, looked up without making a lower-cased copy.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const;
-    };
-    struct NameEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-
+    // The fields by name, compared without regard to case: an open-addressed table of field
+    // positions + 1 (0 is a free slot), so building, looking up and dropping the index cost
+    // no allocation per field.
+    std::size_t slotOf(std::string_view name) const;
     std::vector<FormFieldXml> fields_;
-    std::unordered_map<std::string, std::size_t, NameHash, NameEqual> byName_;
+    std::vector<std::uint32_t> slots_;
 };
 
 // Text of the runs from `from` up to `to` (exclusive) in document order: w:t as is, tabs and

@@ -69,8 +69,16 @@ Dossier& dossier()
     return d;
 }
 
+// Best of the iterations: on a shared machine the slowest runs measure the neighbours.
+constexpr int kIterations = 5;
 double g_baseline = 0;
 double g_run = 0;
+
+void keepBest(double& best, double seconds)
+{
+    if (best == 0 || seconds < best)
+        best = seconds;
+}
 
 void BM_InflateAndParse(benchmark::State& st)
 {
@@ -83,7 +91,7 @@ void BM_InflateAndParse(benchmark::State& st)
             benchmark::DoNotOptimize(
                 doc.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata));
         }
-        g_baseline = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        keepBest(g_baseline, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     st.counters["ms_per_list"] = g_baseline / kLists * 1e3;
 }
@@ -103,7 +111,7 @@ void BM_ReportRun(benchmark::State& st)
         frame.boxes.clear();
         const auto t0 = std::chrono::steady_clock::now();
         e.FNZPARSE();
-        g_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        keepBest(g_run, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     if (state.aListStatus.empty())
         st.SkipWithError("no list got a status");
@@ -113,8 +121,8 @@ void BM_ReportRun(benchmark::State& st)
 
 } // namespace
 
-BENCHMARK(BM_InflateAndParse)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ReportRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_InflateAndParse)->Unit(benchmark::kMillisecond)->Iterations(kIterations);
+BENCHMARK(BM_ReportRun)->Unit(benchmark::kMillisecond)->Iterations(kIterations);
 
 int main(int argc, char** argv)
 {
@@ -122,8 +130,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (g_baseline > 0 && g_run > 0)
-        std::printf("\nreport run over %d lists: %.2f ms per list; inflate + parse: %.2f ms per list; "
-                    "ratio %.2fx (goal: at most 1.5x)\n",
-                    kLists, g_run / kLists * 1e3, g_baseline / kLists * 1e3, g_run / g_baseline);
+        std::printf("\nreport run over %d lists (best of %d): %.3f ms per list; inflate + parse: %.3f ms "
+                    "per list; ratio %.2fx (goal: at most 1.5x)\n",
+                    kLists, kIterations, g_run / kLists * 1e3, g_baseline / kLists * 1e3, g_run / g_baseline);
     return 0;
 }

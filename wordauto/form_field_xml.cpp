@@ -70,27 +70,38 @@ const char* wordLocalName(pugi::xml_node n)
 
 bool is(const char* local, const char* wanted) { return std::strcmp(local, wanted) == 0; }
 
+// A local name such as "rPr" or "tcPr".
+bool isProperties(const char* local)
+{
+    const std::size_t len = std::strlen(local);
+    return len > 2 && local[len - 2] == 'P' && local[len - 1] == 'r';
+}
+
 } // namespace
 
 std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node root)
 {
     std::string out;
-    for (auto n = from; n && n != to; n = nextInOrder(n, root)) {
+    for (auto n = from; n && n != to;) {
         const char* local = wordLocalName(n);
-        if (!local)
+        // Properties (w:rPr, w:pPr, ...) hold no text: their children are not looked at.
+        const bool properties = local && isProperties(local);
+        const auto current = n;
+        n = properties ? nextSkippingChildren(n, root) : nextInOrder(n, root);
+        if (!local || properties)
             continue;
         // Most nodes of a result are runs and their properties: tell them apart by the first
         // letter before comparing whole names.
         switch (local[0]) {
         case 't':
             if (local[1] == '\0')
-                out += n.text().get();
-            else if (is(local, "tab") && std::strcmp(n.parent().name(), "w:r") == 0)
+                out += current.text().get();
+            else if (is(local, "tab") && std::strcmp(current.parent().name(), "w:r") == 0)
                 out += '\t';
             break;
         case 'b':
             if (is(local, "br"))
-                out += std::strcmp(n.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
+                out += std::strcmp(current.attribute("w:type").value(), "page") == 0 ? '\f' : '\v';
             break;
         case 'c':
             if (is(local, "cr"))
@@ -106,7 +117,7 @@ std::string textBetween(pugi::xml_node from, pugi::xml_node to, pugi::xml_node r
             break;
         case 'p':
             // Entering a new paragraph closes the one before it.
-            if (local[1] == '\0' && n != from && !out.empty())
+            if (local[1] == '\0' && current != from && !out.empty())
                 out += '\r';
             break;
         default:

@@ -95,6 +95,30 @@ bool ListReader::laterMeasuresTable(char digit, int from, const char* wholeTable
     return true;
 }
 
+std::optional<ListReader::TableEnd> ListReader::tickTable(char digit, int from, const char* noneTickedFinding,
+                                                          const char* title)
+{
+    lFound = false;
+    const std::string boxPrefix{'t', digit, 'c'};
+    bool anyTicked = false;
+    int n = from;
+    for (; n <= kLastRow; ++n) {
+        const std::string box = rowName(boxPrefix, n);
+        if (!exists(box))
+            break;
+        lFound = true;
+        if (ticked(box, true))
+            anyTicked = true;
+    }
+    if (!anyTicked)
+        aIncompl.push_back({std::string("T") + digit, noneTickedFinding});
+    if (!lFound) {
+        fault(std::string(" [") + title + "] non esiste");
+        return std::nullopt;
+    }
+    return TableEnd{n, anyTicked};
+}
+
 ListReader::TableEnd ListReader::measuresTable(char digit, int from)
 {
     const std::string selectionPrefix{'t', digit, 'l'};

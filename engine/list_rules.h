@@ -4,6 +4,7 @@
 // box, the measures table and the status decision.
 #include "engine/engine.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,11 @@ public:
     // finding {"T" + digit, wholeTableFinding}; no row at all is the fault " [" + title + "]
     // non esiste". False once a fault was shown.
     bool laterMeasuresTable(char digit, int from, const char* wholeTableFinding, const char* title);
+
+    // A table of tick boxes tXc from row `from`, each selected as it is read; no ticked box
+    // adds the whole-table finding {"T" + digit, noneTickedFinding}; no row at all is the fault
+    // " [" + title + "] non esiste". Nothing once a fault was shown.
+    std::optional<TableEnd> tickTable(char digit, int from, const char* noneTickedFinding, const char* title);
 
     // The activity table of kinds C1 and D1: row box a (lead), description, PSC box b and
     // POS box c. `joined` gives one finding for both boxes (C1) instead of one each (D1).

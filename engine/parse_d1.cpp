@@ -136,22 +136,8 @@ void Engine::MTD_PARSED1(const std::string& number)
     }
 
     // T3.
-    list.lFound = false;
-    lNoneTicked = true;
-    for (; n <= kLastRow; ++n) {
-        const std::string box = rowName("t3c", n);
-        if (!list.exists(box))
-            break;
-        list.lFound = true;
-        if (list.ticked(box, true))
-            lNoneTicked = false;
-    }
-    if (lNoneTicked)
-        list.aIncompl.push_back({"T3", "Tabella Misure di Sicurezza da compilare"});
-    if (!list.lFound) {
-        list.fault(" [T3 Misure di Sicurezza] non esiste");
+    if (!list.tickTable('3', n, "Tabella Misure di Sicurezza da compilare", "T3 Misure di Sicurezza"))
         return;
-    }
 
     // T4 and T5 only describe present risks.
     if (!aRisks.empty()) {

@@ -257,6 +257,7 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     // Room for a long check list's fields, so that the walk does not keep moving them.
     constexpr std::size_t kExpectedFields = 128;
     fields_.clear();
+    fields_.reserve(kExpectedFields);
     slots_.clear();
     struct FieldChars : pugi::xml_tree_walker {
         std::vector<FormFieldXml>& fields;
@@ -334,7 +335,6 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
             return field;
         }
     } walker(fields_, storyRoot);
-    fields_.reserve(kExpectedFields);
     storyRoot.traverse(walker);
     // A field without its end is damaged markup: it is not offered as a form field.
     std::size_t kept = 0;

@@ -2,9 +2,9 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <cstdint>
 #include <vector>
 
 namespace wordauto::detail {

@@ -97,6 +97,7 @@ public:
     void setHeaderText(int box, const std::string& text) override;
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;
+    bool listPicker(const std::string& mode) override;
     bool menuItemEnabled(int id) const { return menuEnabled_.value(id, true); }
 
     // Start-up and reload: settings, help file, list index, dossier.
@@ -106,6 +107,10 @@ public:
     void PBDIR1();
     void BUTTONCLICK(QObject* control);
     void TREEVIEWSELECTIONCHANGED(const QString& name);
+
+    // Adding and removing lists ("Liste" > "Aggiungi...", "Elimina...").
+    Q_INVOKABLE void FNZLISTADD();
+    Q_INVOKABLE void FNZLISTDEL();
 
     // The close query: the base's answer, after the held Word was quit.
     bool QUERYCLOSE();

@@ -50,6 +50,10 @@ public:
     // The report run.
     void FNZPARSE();
 
+    // Adding and removing lists through the picker, then the tree and the dossier's lists.
+    void FNZLISTADD();
+    void FNZLISTDEL();
+
     bool MTD_CHECK(const std::string& kind, const std::string& number);
     void MTD_PARSEA1(const std::string& number);
     void MTD_PARSEB1(const std::string& number);
@@ -86,6 +90,8 @@ std::uint16_t leadingNumber(const std::string& text);
 
 // Whole-number percentage of item i of n, rounded down, without overflow.
 int percentDown(std::uint64_t i, std::uint64_t n);
+// Whole-number percentage of item i of n, rounded up, without overflow.
+int percentUp(std::uint64_t i, std::uint64_t n);
 // Moves the bar forward only.
 void advanceBar(ProgressWindow& progress, int percent);
 

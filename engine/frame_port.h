@@ -86,6 +86,10 @@ public:
 
     // Menu items by identifier.
     virtual void enableMenuItem(int id, bool enabled) = 0;
+
+    // The list picker, modal, in mode "ADD", "DEL" or "PRN": it does the file work itself and
+    // leaves what it did in the state's aListPick. True when it ended with OK.
+    virtual bool listPicker(const std::string& mode) = 0;
 };
 
 } // namespace engine

@@ -47,6 +47,11 @@ int percentDown(std::uint64_t i, std::uint64_t n)
     return n == 0 ? 0 : static_cast<int>(100 * i / n);
 }
 
+int percentUp(std::uint64_t i, std::uint64_t n)
+{
+    return n == 0 ? 0 : static_cast<int>((100 * i + n - 1) / n);
+}
+
 void advanceBar(ProgressWindow& progress, int percent)
 {
     if (percent > progress.position())

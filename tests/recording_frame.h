@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <map>
 #include <memory>
@@ -162,6 +163,16 @@ public:
     void setHeaderText(int box, const std::string& text) override { header[box] = text; }
     void setNotes(const std::string& text) override { notes = text; }
     void enableMenuItem(int id, bool enabled) override { menu[id] = enabled; }
+
+    // The list picker: each call is recorded with its mode, and answered by `picker` (which
+    // does what the picker would: files, aListPick); without one it ends as if cancelled.
+    std::vector<std::string> pickerModes;
+    std::function<bool(const std::string& mode)> picker;
+    bool listPicker(const std::string& mode) override
+    {
+        pickerModes.push_back(mode);
+        return picker ? picker(mode) : false;
+    }
 
     // The tree as "name" lines, indented two blanks per level, in display order.
     std::string treeOutline() const

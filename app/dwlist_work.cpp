@@ -1,0 +1,218 @@
+// What OK of the picker does: the folder tests, then by mode the copy, delete or collect loop
+// under a progress window, then the end with result 1.
+#include "app/dwlist.h"
+
+#include "app/dwwait.h"
+#include "engine/engine.h"
+#include "engine/index_lookups.h"
+#include "engine/result_documents.h"
+#include "framework/event_pump.h"
+#include "framework/file_copy.h"
+#include "framework/file_lookup.h"
+
+#include <QCheckBox>
+#include <QPointer>
+#include <QTableWidget>
+
+namespace app {
+
+namespace mb = framework::mb;
+
+namespace {
+
+std::string archiveFolder(const engine::ProgramState& s) { return s.cRootDir + "/LDC"; }
+std::string separatorFolder(const engine::ProgramState& s) { return s.cRootDir + "/WRD"; }
+std::string documentOf(const std::string& number) { return number + ".DOC"; }
+// The section code of a list: 1.01.05 belongs to 1.01.00.
+std::string sectionOf(const std::string& number) { return number.substr(0, 4) + ".00"; }
+
+} // namespace
+
+void DWLIST::PBOK()
+{
+    if (working_)
+        return; // a second OK while the work runs
+    QPointer<DWLIST> self(this);
+    working_ = true;
+    setControlsEnabled(false);
+    struct Restore {
+        QPointer<DWLIST> picker;
+        ~Restore()
+        {
+            if (picker) {
+                picker->working_ = false;
+                picker->progress_ = nullptr;
+                picker->setControlsEnabled(true);
+            }
+        }
+    } restore{self};
+    if (!runWork() || !self)
+        return;
+    done(1);
+}
+
+bool DWLIST::folderTests()
+{
+    const std::string dossier = state_.dossierFolder();
+    if (!framework::folderExists(dossier)) {
+        box(dossier + "\r\nLa cartella fascicolo non esiste", mb::Stop);
+        return false;
+    }
+    if (symMode != QLatin1String("DEL") && !framework::folderExists(archiveFolder(state_))) {
+        box(archiveFolder(state_) + "\r\nLa cartella archivio liste non esiste", mb::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool DWLIST::runWork()
+{
+    if (!folderTests())
+        return true;
+    QPointer<DWLIST> self(this);
+    ProgressWindowAdapter progress(this, QStringLiteral("Quarvello"));
+    progress_ = &progress;
+    progress.show();
+    progress.setRange(1, 100);
+    progress.setPosition(0);
+
+    bool alive = true;
+    if (symMode == QLatin1String("ADD")) {
+        if (mandatoryPass(true)) {
+            progress.setText("Copia in corso lista");
+            alive = itemLoop(progress, "Copia in corso lista ", "Copia interrotta",
+                             [this](const std::string& n) { copyList(n); });
+        }
+    } else if (symMode == QLatin1String("DEL")) {
+        if (mandatoryPass(false)
+            && box("Attenzione... Le liste selezionate verranno eliminate dal fascicolo... Procedere?",
+                   mb::YesNo | mb::Question)
+                == framework::answer::Yes) {
+            progress.setText("Cancellazione in corso lista");
+            alive = itemLoop(progress, "Cancellazione in corso lista ", "Cancellazione interrotta",
+                             [this](const std::string& n) { deleteList(n); });
+        }
+    } else if (symMode == QLatin1String("PRN")) {
+        if (anyChosen()) {
+            std::string lastSection;
+            alive = itemLoop(progress, "Fascicolazione in corso lista ", "Stampa interrotta",
+                             [this, &lastSection](const std::string& n) { collectList(n, lastSection); });
+        }
+    }
+    if (!alive || !self)
+        return false;
+    progress.close();
+    return true;
+}
+
+bool DWLIST::mandatoryPass(bool tick)
+{
+    bool chosen = false;
+    for (int i = 0; i < itemCount(); ++i) {
+        const std::string number = itemNumber(i).toStdString();
+        const engine::IndexRow* row = engine::findListRow(state_, number);
+        if (!row)
+            continue;
+        if (row->mandatory && itemChecked(i) != tick) {
+            box(tick ? "La lista [" + number + "] non è selezionata\r\nma essendo obbligatoria verrà selezionata"
+                     : "La lista [" + number + "] è selezionata\r\nma essendo obbligatoria verrà deselezionata",
+                mb::Question);
+            setItemChecked(i, tick);
+        }
+        chosen = chosen || itemChecked(i);
+    }
+    return chosen;
+}
+
+bool DWLIST::anyChosen() const
+{
+    for (int i = 0; i < itemCount(); ++i)
+        if (itemChecked(i) && engine::findListRow(state_, itemNumber(i).toStdString()))
+            return true;
+    return false;
+}
+
+bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, const char* interrupted,
+                      const std::function<void(const std::string& number)>& work)
+{
+    QPointer<DWLIST> self(this);
+    // The count is read afresh at every step.
+    for (int i = 0; i < itemCount(); ++i) {
+        engine::advanceBar(progress, engine::percentUp(static_cast<std::uint64_t>(i) + 1,
+                                                       static_cast<std::uint64_t>(itemCount())));
+        if (itemChecked(i)) {
+            const std::string number = itemNumber(i).toStdString();
+            progress.setText(itemText + number);
+            // A progress window gone with its owner's children counts as cancelled too.
+            if (progress.aborted() || !progress.dialog()) {
+                box(interrupted, mb::Exclamation);
+                return static_cast<bool>(self);
+            }
+            work(number);
+        }
+        framework::letEventsRun();
+        if (!self)
+            return false; // the picker went with its owner while events ran
+    }
+    return true;
+}
+
+void DWLIST::copyList(const std::string& number)
+{
+    const auto source = framework::findFile(archiveFolder(state_), documentOf(number));
+    if (!source) {
+        box(number + " - La lista non esiste", mb::Stop);
+        return;
+    }
+    const auto result = framework::copyFileNoReplace(*source, state_.dossierFolder(), documentOf(number));
+    switch (result.outcome) {
+    case framework::CopyOutcome::Copied:
+        state_.aListPick.push_back(number);
+        break;
+    case framework::CopyOutcome::TargetExists:
+        // The document in the dossier may hold the user's work: it stays, and it is the list's.
+        box(result.target + "\r\nLa lista è già nel fascicolo: il documento presente non è stato sostituito",
+            mb::Information);
+        state_.aListPick.push_back(number);
+        break;
+    case framework::CopyOutcome::Failed:
+        box(result.target + "\r\nCopia della lista non riuscita (" + result.cause + ")", mb::Stop);
+        break;
+    }
+}
+
+void DWLIST::deleteList(const std::string& number)
+{
+    const auto document = framework::findFile(state_.dossierFolder(), documentOf(number));
+    if (!document) {
+        box(number + " - La lista non esiste", mb::Stop);
+        return;
+    }
+    std::string cause;
+    if (framework::removeFile(*document, &cause))
+        state_.aListPick.push_back(number);
+    else
+        box(*document + "\r\nEliminazione della lista non riuscita (" + cause + ")", mb::Stop);
+}
+
+void DWLIST::collectList(const std::string& number, std::string& lastSection)
+{
+    if (CB1->isChecked() && number.substr(0, 4) != lastSection.substr(0, 4)) {
+        lastSection = sectionOf(number);
+        // A section the index does not know gets no separator, and is not tried again.
+        if (engine::findSectionRow(state_, lastSection)) {
+            if (const auto separator = framework::findFile(separatorFolder(state_), documentOf(lastSection)))
+                state_.aListPick.push_back(*separator);
+            else
+                box(lastSection + " - La Sezione non esiste", mb::Stop);
+        }
+    }
+    if (const auto document = framework::findFile(state_.dossierFolder(), documentOf(number)))
+        state_.aListPick.push_back(*document);
+    else if (const auto blank = framework::findFile(archiveFolder(state_), documentOf(number)))
+        state_.aListPick.push_back(*blank);
+    else
+        box(number + " - La lista non esiste", mb::Stop);
+}
+
+} // namespace app

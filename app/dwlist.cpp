@@ -65,6 +65,10 @@ _DWLIST::_DWLIST(QWidget* owner)
     PBANNULLA = ui_->PBANNULLA;
     PBHELP = ui_->PBHELP;
     designedList_ = LV1->geometry();
+    // The style's check indicator takes more room than the designed box allowed for; the
+    // caption gets what it needs, up to the list view.
+    CB1->resize(std::min(std::max(CB1->width(), CB1->sizeHint().width()), LV1->x() - CB1->x()),
+                CB1->height());
 
     LV1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     LV1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -41,6 +41,7 @@ struct PickerCase {
     std::optional<bool> separators{};
     std::vector<int> answers{};
     int cancelAtPass = 0; // "Annulla" of the progress window clicked at that pass (0: never)
+    int closeAtPass = 0;  // the picker's own close box at that pass
     bool copyFault = false;
     // Box texts and picked paths: "@" stands for the root folder.
     std::vector<std::string> boxes{};
@@ -97,6 +98,8 @@ TEST_P(PickerWorkTest, OkDoesTheModesWork)
         controlsLocked = controlsLocked && !picker.findChild<QPushButton*>(QStringLiteral("PBOK"))->isEnabled();
         if (pass == c.cancelAtPass)
             wait->findChild<QPushButton*>(QStringLiteral("PBANNULLA"))->click();
+        if (pass == c.closeAtPass)
+            picker.close();
     });
     picker.PBOK();
     probe.stop();
@@ -176,6 +179,17 @@ const PickerCase kCases[] = {
      .pick = {"3.01.01", "3.02.01"},
      .added = {D + "3.01.01.DOC", D + "3.02.01.DOC"},
      .bar = {25, 50}},
+    {.name = "AddPickerClosedHalfWayStopsAsAfterAnnulla",
+     .mode = "ADD",
+     .prepare = [](PickerWorkTest& t) {
+         for (const char* n : {"3.01.01", "3.02.01", "3.04.01"})
+             t.dropFromDossier(n);
+     },
+     .ticked = {"3.01.01", "3.02.01", "3.04.01"},
+     .closeAtPass = 1,
+     .boxes = {"Copia interrotta"},
+     .pick = {"3.01.01"},
+     .added = {D + "3.01.01.DOC"}},
     {.name = "AddBarReachesTheEndOnAnUntickedLastItem",
      .mode = "ADD",
      .prepare = [](PickerWorkTest& t) {

@@ -1,0 +1,272 @@
+// The list picker as a window: what each mode shows, its layout in dialog units following a
+// resize, its help button, "Annulla", and the main window's commands that open it.
+#include "app/dialog_units.h"
+#include "app/dwmain.h"
+#include "tests/picker_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+class PickerWindowTest : public PickerFixture {
+protected:
+    template <typename W>
+    static W* control(QWidget& picker, const char* name)
+    {
+        auto* w = picker.findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    std::string titleOf(const std::string& number) const
+    {
+        for (const auto& r : state.aListIndex)
+            if (r.number == number)
+                return r.title;
+        return {};
+    }
+};
+
+TEST_F(PickerWindowTest, EachModeShowsItsCaptionWordOptionAndItems)
+{
+    dropFromDossier("1.01.01");
+    dropFromDossier("5.06.02");
+    std::vector<std::string> all;
+    for (const auto& r : state.aListIndex)
+        all.push_back(r.number);
+    const struct {
+        const char* mode;
+        const char* caption;
+        const char* word;
+        bool option;
+        std::vector<std::string> items;
+        std::vector<std::string> ticked;
+    } cases[] = {
+        {"ADD", "Aggiunta Liste", "da Aggiungere", false, {"1.01.01", "5.03.01", "5.06.02"}, {"1.01.01"}},
+        {"DEL", "Rimozione Liste", "da Rimuovere", false, state.aDossierLists, {}},
+        {"PRN", "Stampa Liste", "da Stampare", true, all, state.aDossierLists},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        state.aListPick = {"di prima"};
+        app::DWLIST picker(nullptr, QString::fromLatin1(c.mode), state);
+        EXPECT_TRUE(state.aListPick.empty());
+        EXPECT_EQ(picker.windowTitle(), c.caption);
+        EXPECT_EQ(control<QLabel>(picker, "FT2")->text(), c.word);
+        auto* option = control<QCheckBox>(picker, "CB1");
+        EXPECT_EQ(option->isHidden(), !c.option);
+        EXPECT_EQ(option->isChecked(), c.option);
+        std::vector<std::string> items, ticked;
+        for (int i = 0; i < picker.itemCount(); ++i) {
+            const std::string n = picker.itemNumber(i).toStdString();
+            items.push_back(n);
+            EXPECT_EQ(picker.itemText(i).toStdString(), n + " - " + titleOf(n));
+            if (picker.itemChecked(i))
+                ticked.push_back(n);
+        }
+        EXPECT_EQ(items, c.items);
+        std::sort(ticked.begin(), ticked.end());
+        EXPECT_EQ(ticked, c.ticked);
+    }
+}
+
+TEST_F(PickerWindowTest, LayoutInDialogUnitsAndTheListFollowsTheDialog)
+{
+    app::DWLIST picker(nullptr, QStringLiteral("PRN"), state);
+    const QFont font = app::dialogFont();
+    const auto du = [&](int x, int y, int w, int h) { return app::dialogUnitsToPixels(font, x, y, w, h); };
+    EXPECT_EQ(picker.size(), du(0, 0, 349, 224).size());
+    EXPECT_EQ(picker.minimumSize(), du(0, 0, 349, 224).size());
+    const struct {
+        const char* name;
+        QRect rect;
+    } designed[] = {
+        {"label100", du(2, 7, 96, 10)}, {"FT2", du(2, 17, 96, 10)},    {"label102", du(2, 27, 96, 9)},
+        {"LV1", du(101, 2, 245, 219)}, {"PBOK", du(2, 167, 40, 15)},
+        {"PBANNULLA", du(2, 187, 40, 14)}, {"PBHELP", du(2, 206, 40, 15)},
+    };
+    for (const auto& d : designed)
+        EXPECT_EQ(control<QWidget>(picker, d.name)->geometry(), d.rect) << d.name;
+    // The option is as designed, or wider where its caption needs it, short of the list.
+    const QRect option = control<QWidget>(picker, "CB1")->geometry();
+    EXPECT_EQ(option.topLeft(), du(2, 44, 80, 13).topLeft());
+    EXPECT_EQ(option.height(), du(2, 44, 80, 13).height());
+    EXPECT_GE(option.width(), du(2, 44, 80, 13).width());
+    EXPECT_LE(option.right(), du(101, 2, 245, 219).left());
+
+    auto* list = control<QTableWidget>(picker, "LV1");
+    EXPECT_EQ(list->columnCount(), 1);
+    EXPECT_EQ(list->horizontalHeaderItem(0)->text(), "Liste");
+    EXPECT_TRUE(list->showGrid());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_TRUE(list->item(0, 0)->flags() & Qt::ItemIsUserCheckable);
+
+    picker.show();
+    picker.resize(picker.width() + 120, picker.height() + 60);
+    const QRect grown = du(101, 2, 245, 219);
+    EXPECT_EQ(list->geometry(), QRect(grown.topLeft(), grown.size() + QSize(120, 60)));
+    EXPECT_EQ(control<QWidget>(picker, "PBOK")->geometry(), du(2, 167, 40, 15));
+    EXPECT_GE(list->columnWidth(0), list->viewport()->width());
+}
+
+TEST_F(PickerWindowTest, CaptionsFitTheirControlsAtTheDialogFont)
+{
+    for (const char* mode : {"ADD", "DEL", "PRN"}) {
+        SCOPED_TRACE(mode);
+        app::DWLIST picker(nullptr, QString::fromLatin1(mode), state);
+        for (auto* label : picker.findChildren<QLabel*>())
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        auto* option = control<QCheckBox>(picker, "CB1");
+        EXPECT_LE(option->sizeHint().width(), option->width());
+        for (auto* button : picker.findChildren<QPushButton*>()) {
+            const int text = button->fontMetrics().horizontalAdvance(button->text());
+            EXPECT_LT(text, button->width()) << button->text().toStdString();
+            EXPECT_LE(button->fontMetrics().height(), button->height()) << button->text().toStdString();
+        }
+        // The longest item shows whole: the column is as wide as its widest text.
+        auto* list = control<QTableWidget>(picker, "LV1");
+        for (int i = 0; i < list->rowCount(); ++i)
+            EXPECT_LT(list->fontMetrics().horizontalAdvance(list->item(i, 0)->text()), list->columnWidth(0));
+    }
+}
+
+TEST_F(PickerWindowTest, HelpAsksForTheTopicOfItsMode)
+{
+    const struct {
+        const char* mode;
+        std::vector<QString> topics;
+    } cases[] = {
+        {"ADD", {"HelpContents", "Finestra Aggiungi Liste"}},
+        {"DEL", {"HelpContents", "Finestra Elimina Liste"}},
+        {"PRN", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        app::DWLIST picker(nullptr, QString::fromLatin1(c.mode), state);
+        auto* help = control<QPushButton>(picker, "PBHELP");
+        help->click(); // without a help display: nothing happens
+        std::vector<QString> asked;
+        picker.setHelpDisplay([&](const QString& topic) { asked.push_back(topic); });
+        help->click();
+        EXPECT_EQ(asked, c.topics);
+        EXPECT_EQ(picker.result(), 0); // help does not end the picker
+    }
+}
+
+TEST_F(PickerWindowTest, AnnullaEndsWithZeroAndTouchesNothing)
+{
+    dropFromDossier("5.06.02");
+    const auto before = filesUnder(root);
+    for (const char* mode : {"ADD", "DEL", "PRN"}) {
+        SCOPED_TRACE(mode);
+        app::DWLIST picker(nullptr, QString::fromLatin1(mode), state);
+        for (int i = 0; i < picker.itemCount(); ++i)
+            picker.setItemChecked(i, true);
+        picker.show();
+        control<QPushButton>(picker, "PBANNULLA")->click();
+        EXPECT_EQ(picker.result(), 0);
+        EXPECT_FALSE(picker.isVisible());
+        EXPECT_TRUE(state.aListPick.empty());
+    }
+    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_EQ(filesUnder(root), before);
+}
+
+// The main window's commands, run by name as the menus run them, with the real picker.
+class ListCommandsTest : public PickerFixture {
+protected:
+    void SetUp() override
+    {
+        PickerFixture::SetUp();
+        window = std::make_unique<app::DWMAIN>(state);
+        window->SLEDIR1->setText(QString::fromStdString(state.cDossierDir));
+        window->engine().FNZLOAD();
+        ASSERT_TRUE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L30101")));
+    }
+    void TearDown() override
+    {
+        if (window->engine().oWord && window->engine().oWord->IsRunning())
+            window->engine().oWord->Quit(0);
+        window.reset();
+        PickerFixture::TearDown();
+    }
+    // Once the picker is up: tick those of these lists it shows, and press the button.
+    void whenThePickerShows(std::vector<std::string> tick, const char* button)
+    {
+        QTimer::singleShot(0, [this, tick, button] {
+            app::DWLIST* picker = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<app::DWLIST*>(w); p && p->isVisible())
+                    picker = p;
+            ASSERT_TRUE(picker);
+            seenMode = picker->symMode;
+            seenOwner = picker->parentWidget();
+            for (const auto& n : tick)
+                if (const int row = rowOf(*picker, n); row >= 0)
+                    picker->setItemChecked(row, true);
+            picker->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+    }
+    bool run(const char* command) { return QMetaObject::invokeMethod(window.get(), command); }
+
+    std::unique_ptr<app::DWMAIN> window;
+    QString seenMode;
+    QWidget* seenOwner = nullptr;
+};
+
+TEST_F(ListCommandsTest, AddingCopiesTheListAndHangsItInTheTree)
+{
+    whenThePickerShows({"5.03.01"}, "PBOK");
+    ASSERT_TRUE(run("FNZLISTADD"));
+    EXPECT_EQ(seenMode, "ADD");
+    EXPECT_EQ(seenOwner, window.get());
+    EXPECT_TRUE(fs::exists(dossier() + "/5.03.01.DOC"));
+    const auto item = window->TV1->GETITEMATTRIBUTES(QStringLiteral("L50301"));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->stateImage, 1);
+    EXPECT_TRUE(std::is_sorted(state.aDossierLists.begin(), state.aDossierLists.end()));
+    EXPECT_NE(std::find(state.aDossierLists.begin(), state.aDossierLists.end(), "5.03.01"),
+              state.aDossierLists.end());
+}
+
+TEST_F(ListCommandsTest, RemovingDeletesTheConfirmedListAndItsItem)
+{
+    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    whenThePickerShows({"3.01.01"}, "PBOK");
+    ASSERT_TRUE(run("FNZLISTDEL"));
+    EXPECT_EQ(seenMode, "DEL");
+    EXPECT_FALSE(fs::exists(dossier() + "/3.01.01.DOC"));
+    EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L30101")));
+    EXPECT_EQ(std::find(state.aDossierLists.begin(), state.aDossierLists.end(), "3.01.01"),
+              state.aDossierLists.end());
+}
+
+TEST_F(ListCommandsTest, AnnullaChangesNothing)
+{
+    const auto files = filesUnder(root);
+    const auto lists = state.aDossierLists;
+    for (const char* command : {"FNZLISTADD", "FNZLISTDEL"}) {
+        SCOPED_TRACE(command);
+        whenThePickerShows({"5.03.01", "3.01.01"}, "PBANNULLA");
+        ASSERT_TRUE(run(command));
+        EXPECT_EQ(state.aDossierLists, lists);
+        EXPECT_TRUE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L30101")));
+        EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L50301")));
+    }
+    EXPECT_EQ(filesUnder(root), files);
+    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+}
+
+} // namespace

@@ -75,6 +75,7 @@ _DWLIST::_DWLIST(QWidget* owner)
     LV1->horizontalHeader()->setHighlightSections(false);
     LV1->verticalHeader()->setDefaultSectionSize(LV1->fontMetrics().height() + 6);
     LV1->setWordWrap(false);
+    LV1->viewport()->installEventFilter(this);
     // The selection stays as visible as with the focus.
     QPalette palette = LV1->palette();
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -93,6 +94,14 @@ _DWLIST::_DWLIST(QWidget* owner)
 
 _DWLIST::~_DWLIST() = default;
 
+bool _DWLIST::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view's inner width is known only once it is laid out.
+    if (watched == LV1->viewport() && event->type() == QEvent::Resize)
+        fitColumn();
+    return QDialog::eventFilter(watched, event);
+}
+
 void _DWLIST::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
@@ -101,7 +110,6 @@ void _DWLIST::resizeEvent(QResizeEvent* event)
     r.setWidth(r.width() + std::max(0, width() - designedSize_.width()));
     r.setHeight(r.height() + std::max(0, height() - designedSize_.height()));
     LV1->setGeometry(r);
-    fitColumn();
 }
 
 void _DWLIST::fitColumn()

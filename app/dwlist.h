@@ -33,6 +33,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The list view's only column: at least wide enough for its widest text, at most the view.
     void fitColumn();
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -182,6 +184,47 @@ TEST_F(PickerWindowTest, AnnullaEndsWithZeroAndTouchesNothing)
     }
     EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
     EXPECT_EQ(filesUnder(root), before);
+}
+
+// Not part of the suite: pictures of the picker in each mode over the main window, to be looked
+// at. Run under a display with a window manager:
+//   QUARVELLO_SHOT_DIR=... app_picker_window_test --gtest_also_run_disabled_tests
+//       --gtest_filter='*Screenshots*'
+TEST_F(PickerWindowTest, DISABLED_ScreenshotsOfEachMode)
+{
+    const QString dir = qEnvironmentVariable("QUARVELLO_SHOT_DIR", QStringLiteral("."));
+    const auto settle = [] {
+        QEventLoop loop;
+        QTimer::singleShot(700, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    app::DWMAIN window(state);
+    window.SLEDIR1->setText(QString::fromStdString(state.cDossierDir));
+    window.show();
+    settle();
+    window.engine().FNZLOAD();
+    dropFromDossier("5.06.02");
+    dropFromDossier("1.02.01");
+    for (const char* mode : {"ADD", "DEL", "PRN"}) {
+        app::DWLIST picker(&window, QString::fromLatin1(mode), state);
+        picker.show();
+        settle();
+        picker.grab().save(dir + "/picker_" + mode + ".png");
+        window.screen()->grabWindow(0).save(dir + "/screen_" + mode + ".png");
+        if (std::string(mode) == "PRN") {
+            picker.resize(picker.width() + 200, picker.height() + 120);
+            settle();
+            window.screen()->grabWindow(0).save(dir + "/screen_PRN_resized.png");
+        }
+        if (std::string(mode) == "ADD") {
+            // The progress window over the picker while it copies.
+            PumpProbe probe([&](int pass) {
+                if (pass == 2)
+                    window.screen()->grabWindow(0).save(dir + "/screen_ADD_working.png");
+            });
+            picker.PBOK();
+        }
+    }
 }
 
 // The main window's commands, run by name as the menus run them, with the real picker.

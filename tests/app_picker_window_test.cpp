@@ -296,6 +296,30 @@ TEST_F(ListCommandsTest, RemovingDeletesTheConfirmedListAndItsItem)
               state.aDossierLists.end());
 }
 
+TEST_F(ListCommandsTest, TheMainWindowClosedWhileTheCopyRunsEndsItCleanly)
+{
+    dropFromDossier("3.01.01");
+    dropFromDossier("3.02.01");
+    window->show();
+    PumpProbe probe([&](int pass) {
+        if (pass == 1)
+            window->close();
+    });
+    whenThePickerShows({"3.01.01", "3.02.01", "5.03.01"}, "PBOK");
+    ASSERT_TRUE(run("FNZLISTADD"));
+    probe.stop();
+    // Everything copied is in the dossier and in step with the tree; no window is left over.
+    for (const char* n : {"3.01.01", "3.02.01", "5.03.01"}) {
+        const bool copied = fs::exists(dossier() + "/" + n + ".DOC");
+        const bool listed = std::find(state.aDossierLists.begin(), state.aDossierLists.end(), n)
+            != state.aDossierLists.end();
+        EXPECT_EQ(copied, listed) << n;
+        EXPECT_EQ(copied, window->TV1->GETITEMATTRIBUTES(QString::fromStdString(engine::listItemName(n))).has_value());
+    }
+    EXPECT_TRUE(window->findChildren<app::DWLIST*>().empty());
+    EXPECT_TRUE(window->findChildren<app::DWWAIT*>().empty());
+}
+
 TEST_F(ListCommandsTest, AnnullaChangesNothing)
 {
     const auto files = filesUnder(root);

@@ -23,6 +23,11 @@ namespace {
 std::string archiveFolder(const engine::ProgramState& s) { return s.cRootDir + "/LDC"; }
 std::string separatorFolder(const engine::ProgramState& s) { return s.cRootDir + "/WRD"; }
 std::string documentOf(const std::string& number) { return number + ".DOC"; }
+// A number from a damaged or crafted index must not lead out of the program's folders.
+bool namesAFile(const std::string& number)
+{
+    return number.find('/') == std::string::npos && number.find('\0') == std::string::npos;
+}
 // The section code of a list: 1.01.05 belongs to 1.01.00.
 std::string sectionOf(const std::string& number) { return number.substr(0, 4) + ".00"; }
 
@@ -159,7 +164,8 @@ bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, con
 
 void DWLIST::copyList(const std::string& number)
 {
-    const auto source = framework::findFile(archiveFolder(state_), documentOf(number));
+    const auto source = namesAFile(number) ? framework::findFile(archiveFolder(state_), documentOf(number))
+                                           : std::nullopt;
     if (!source) {
         box(number + " - La lista non esiste", mb::Stop);
         return;
@@ -183,7 +189,9 @@ void DWLIST::copyList(const std::string& number)
 
 void DWLIST::deleteList(const std::string& number)
 {
-    const auto document = framework::findFile(state_.dossierFolder(), documentOf(number));
+    const auto document = namesAFile(number)
+        ? framework::findFile(state_.dossierFolder(), documentOf(number))
+        : std::nullopt;
     if (!document) {
         box(number + " - La lista non esiste", mb::Stop);
         return;
@@ -197,6 +205,10 @@ void DWLIST::deleteList(const std::string& number)
 
 void DWLIST::collectList(const std::string& number, std::string& lastSection)
 {
+    if (!namesAFile(number)) {
+        box(number + " - La lista non esiste", mb::Stop);
+        return;
+    }
     if (CB1->isChecked() && number.substr(0, 4) != lastSection.substr(0, 4)) {
         lastSection = sectionOf(number);
         // A section the index does not know gets no separator, and is not tried again.

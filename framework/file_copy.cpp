@@ -100,6 +100,10 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
 {
     CopyResult result;
     result.target = joinPath(folder, name);
+    if (name.empty() || name.find('/') != std::string::npos) {
+        result.cause = "nome non valido"; // a copy never leaves its folder
+        return result;
+    }
     if (const auto existing = findFile(folder, name)) {
         result.outcome = CopyOutcome::TargetExists;
         result.target = *existing;

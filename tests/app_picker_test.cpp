@@ -208,6 +208,15 @@ const PickerCase kCases[] = {
      .copyFault = true,
      .boxes = {"@" + D + "5.03.01.DOC\r\nCopia della lista non riuscita (copia interrotta)"},
      .pick = {}},
+    {.name = "AddOfACraftedNumberStaysInTheFolders",
+     .mode = "ADD",
+     .prepare = [](PickerWorkTest& t) {
+         // An index row whose number climbs out of the archive and the dossier.
+         t.programState().aListIndex.push_back({"../../fuori", "Lista", "A1", false, "Lfuori", "T10100"});
+         writeFile(fs::path(t.programState().cRootDir) / ".." / "fuori.DOC", "non una lista");
+     },
+     .ticked = {"../../fuori"},
+     .boxes = {"../../fuori - " + kNo}},
     {.name = "AddWithoutTheArchiveFolder",
      .mode = "ADD",
      .prepare = [](PickerWorkTest& t) {
@@ -293,6 +302,14 @@ const PickerCase kCases[] = {
      .ticked = {"5.03.01"},
      .boxes = {"5.03.01 - " + kNo},
      .pick = {"WRD/5.03.00.DOC"}},
+    {.name = "PrnOfACraftedNumberCollectsNothing",
+     .mode = "PRN",
+     .prepare = [](PickerWorkTest& t) {
+         t.programState().aListIndex.push_back({"../../fuori", "Lista", "A1", false, "Lfuori", "T10100"});
+         writeFile(fs::path(t.programState().cRootDir) / ".." / "fuori.DOC", "non una lista");
+     },
+     .ticked = {"../../fuori"},
+     .boxes = {"../../fuori - " + kNo}},
     {.name = "PrnCancelledHalfWay",
      .mode = "PRN",
      .ticked = {"1.01.01", "3.01.01"},

@@ -110,6 +110,9 @@ TEST_F(CopyTest, WhatCannotBeCopiedFailsWithItsCause)
         {path("LDC/cartella.DOC"), dossier()},         // a folder, not a file
         {source, path("DATI/manca")},                  // no such target folder
     };
+    const auto outside = framework::copyFileNoReplace(source, dossier(), "../1.01.01.DOC");
+    EXPECT_EQ(outside.outcome, framework::CopyOutcome::Failed);
+    EXPECT_FALSE(fs::exists(path("1.01.01.DOC")));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source + " -> " + c.folder);
         const auto r = framework::copyFileNoReplace(c.source, c.folder, "1.01.01.DOC");

@@ -1,10 +1,7 @@
 // The report run end to end: every list of a dossier checked, both result documents written
 // from their templates, the tree refreshed, and no list document touched.
-#include "data/generator/sample_root.h"
-#include "engine/engine.h"
 #include "tests/fixture_docs.h"
-#include "tests/recording_frame.h"
-#include "tests/test_support.h"
+#include "tests/sample_root_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -55,38 +52,9 @@ std::map<std::string, std::string> listDocuments(const std::string& folder)
     return out;
 }
 
-class ReportRunTest : public TempDirTest {
+class ReportRunTest : public SampleRootTest {
 public:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        root = (dir_ / "root").string();
-        sample::writeSampleRoot(root);
-        state.cRootDir = root;
-        state.cDossierDir = std::string("/") + sample::kDossierName;
-        frame.dossierBox = state.cDossierDir;
-        folder = state.dossierFolder();
-        ASSERT_TRUE(engine.MTDLOAD1());
-    }
-    void TearDown() override
-    {
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(0);
-        TempDirTest::TearDown();
-    }
-    std::vector<std::string> boxTexts() const
-    {
-        std::vector<std::string> out;
-        for (const auto& b : frame.boxes)
-            out.push_back(b.text);
-        return out;
-    }
-
-    ProgramState state;
-    RecordingFrame frame;
-    Engine engine{state, frame};
-    std::string root;
-    std::string folder;
+    std::vector<std::string> boxTexts() const { return frameBoxTexts(); }
 };
 
 TEST_F(ReportRunTest, TheSampleDossierGivesTheResultsItShipsWith)

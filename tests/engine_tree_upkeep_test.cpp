@@ -1,9 +1,6 @@
 // Adding and removing lists on the sample dossier: the picker (scripted here) does the file
 // work, and the tree and the dossier's lists follow what it reports.
-#include "data/generator/sample_root.h"
-#include "engine/engine.h"
-#include "tests/recording_frame.h"
-#include "tests/test_support.h"
+#include "tests/sample_root_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TreeUpkeepTest : public TempDirTest {
+class TreeUpkeepTest : public SampleRootTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        const std::string root = (dir_ / "root").string();
-        sample::writeSampleRoot(root);
-        state.cRootDir = root;
-        state.cDossierDir = std::string("/") + sample::kDossierName;
-        frame.dossierBox = state.cDossierDir;
-        folder = state.dossierFolder();
-        ASSERT_TRUE(engine.MTDLOAD1());
-    }
-    void TearDown() override
-    {
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(0);
-        TempDirTest::TearDown();
-    }
     // Loads the dossier without these lists' documents.
     void loadWithout(const std::vector<std::string>& numbers)
     {
@@ -64,10 +44,6 @@ protected:
         };
     }
 
-    ProgramState state;
-    RecordingFrame frame;
-    Engine engine{state, frame};
-    std::string folder;
 };
 
 TEST_F(TreeUpkeepTest, AddedListsHangUnderTheirSectionsWithTheWhiteFaceAndTheArrayIsSorted)

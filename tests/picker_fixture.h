@@ -5,11 +5,8 @@
 // loop that the picker's work lets run.
 #include "app/dwlist.h"
 #include "app/dwwait.h"
-#include "data/generator/sample_root.h"
-#include "engine/engine.h"
 #include "framework/msgbox.h"
-#include "tests/recording_frame.h"
-#include "tests/test_support.h"
+#include "tests/sample_root_fixture.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -59,17 +56,13 @@ private:
     bool stopped_ = false;
 };
 
-class PickerFixture : public TempDirTest {
+class PickerFixture : public SampleRootTest {
 protected:
     void SetUp() override
     {
-        TempDirTest::SetUp();
-        root = (dir_ / "root").string();
-        sample::writeSampleRoot(root);
-        state.cRootDir = root;
-        state.cDossierDir = std::string("/") + sample::kDossierName;
-        frame.dossierBox = state.cDossierDir;
-        ASSERT_TRUE(engine.MTDLOAD1());
+        SampleRootTest::SetUp();
+        if (HasFatalFailure())
+            return;
         engine.FNZLOAD();
         ASSERT_TRUE(frame.boxes.empty());
         if (engine.oWord && engine.oWord->IsRunning())
@@ -83,7 +76,7 @@ protected:
     void TearDown() override
     {
         framework::MessageBoxLog::reset();
-        TempDirTest::TearDown();
+        SampleRootTest::TearDown();
     }
     std::string dossier() const { return state.dossierFolder(); }
     // Drops a list from the dossier: its document and its place in the array.
@@ -108,10 +101,6 @@ protected:
         return -1;
     }
 
-    engine::ProgramState state;
-    RecordingFrame frame;
-    engine::Engine engine{state, frame};
-    std::string root;
 };
 
 } // namespace testsupport

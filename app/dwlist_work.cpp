@@ -106,6 +106,7 @@ bool DWLIST::runWork()
     }
     if (!alive || !self)
         return false;
+    progress_ = nullptr;
     progress.close();
     return true;
 }

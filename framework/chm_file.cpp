@@ -59,8 +59,9 @@ private:
 
 std::unique_ptr<ChmFile> ChmFile::open(const QString& path)
 {
+    // Only a plain file: a pipe or a device under that name would block or never end.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         fail(path, QStringLiteral("non si trova o non si può leggere"));
     if (file.size() > kMaxFileSize)
         fail(path, QStringLiteral("è troppo grande (più di %1 MB)").arg(kMaxFileSize / (1024 * 1024)));

@@ -154,6 +154,17 @@ TEST(ChmFileTest, DamagedAndCraftedFilesAreRefusedWithTheFileNamed)
              put32(b, kItsp + 0x1C, 0);
              return b;
          }},
+        {"index chunk whose only link leads back to itself (chmlib would search for ever)", [&] {
+             QByteArray b = good;
+             QByteArray chunk(0x1000, '\0');
+             const QByteArray entry("\x01/\x00", 3); // name "/", child chunk 0
+             std::memcpy(chunk.data(), "PMGI", 4);
+             put32(chunk, 4, static_cast<std::uint32_t>(0x1000 - 8 - entry.size()));
+             chunk.replace(8, entry.size(), entry);
+             b.replace(kChunk0, chunk.size(), chunk);
+             put32(b, kItsp + 0x1C, 0);
+             return b;
+         }},
         {"free space larger than the chunk", [&] { QByteArray b = good; put32(b, kChunk0 + 4, 0xFFFFFF00); return b; }},
         {"first name as long as the file", [&] {
              QByteArray b = good;

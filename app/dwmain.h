@@ -16,6 +16,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace framework {
+class HelpWindow;
+}
+
 namespace Ui {
 class _DWMAIN;
 }
@@ -111,6 +115,11 @@ public:
     // Adding and removing lists ("Liste" > "Aggiungi...", "Elimina...").
     Q_INVOKABLE void FNZLISTADD();
     Q_INVOKABLE void FNZLISTDEL();
+    // Help: "Guida in linea" opens the contents, then the main window's topic. A topic is shown
+    // only while MTDINIT found the help file; without it nothing happens.
+    Q_INVOKABLE void HLP_TOC();
+    void showHelpTopic(const QString& topic);
+    framework::HelpWindow* helpDisplay() const { return helpDisplay_; }
 
     // The close query: the base's answer, after the held Word was quit.
     bool QUERYCLOSE();
@@ -123,6 +132,9 @@ protected:
 private:
     void writeSetting(const char* key, const std::string& value);
     void writeCheck(const char* key, bool checked) { writeSetting(key, checked ? "1" : "0"); }
+
+    void createHelpDisplay();
+    framework::HelpWindow* helpDisplay_ = nullptr; // a child window, owned by this one
 
     engine::ProgramState& state_;
     engine::Engine engine_;

@@ -10,6 +10,8 @@ void DWMAIN::FNZLISTDEL() { engine_.FNZLISTDEL(); }
 bool DWMAIN::listPicker(const std::string& mode)
 {
     DWLIST picker(this, QString::fromStdString(mode), state_);
+    if (helpDisplay_)
+        picker.setHelpDisplay([this](const QString& topic) { showHelpTopic(topic); });
     return picker.exec() == 1;
 }
 

@@ -1,7 +1,6 @@
 // Start-up and reload of the main window, its folder choosers and view switches.
 #include "app/dwmain.h"
 
-#include "framework/file_lookup.h"
 #include "framework/folder_chooser.h"
 #include "framework/inifile.h"
 
@@ -16,7 +15,6 @@ namespace {
 constexpr const char* kSettingsFile = "ORMK";
 constexpr const char* kSection = "STP1";
 constexpr int kMenuLoad = 11057;
-constexpr int kMenuHelp = 11070;
 constexpr unsigned kMaxPrintPause = 60;
 
 // Every occurrence of `what` removed from `text`, letters compared without regard to case.
@@ -59,9 +57,7 @@ void DWMAIN::MTDINIT()
         CB3->setEnabled(false);
     }
 
-    engine_.lHelp = framework::fileExists("", "ORMK.CHM");
-    if (!engine_.lHelp)
-        enableMenuItem(kMenuHelp, false);
+    createHelpDisplay();
     engine_.lDocsOpen = false;
     engine_.lIndexLoaded = engine_.MTDLOAD1();
     if (engine_.lIndexLoaded) {

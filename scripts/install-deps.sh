@@ -8,6 +8,7 @@ required=(
     qt6-base-dev libzip-dev libpugixml-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unzip zip xvfb xauth
+    libchm-dev fp-utils
     clang libclang-rt-14-dev
 )
 # Nice to have: the build falls back to make without it.

@@ -11,7 +11,7 @@ if [[ $(id -u) -eq 0 ]]; then
     bash scripts/install-deps.sh
 fi
 cmake -S "$root" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target quarvello make_sample_root
+cmake --build build -j "$(nproc)" --target quarvello make_sample_root help_file
 
 sample="$root/build/sample"
 rm -rf "$sample"

@@ -2,7 +2,8 @@
 # The one test command: installs what is missing, then
 #   1. the release build with warnings as errors, and every test;
 #   2. the address/undefined-behaviour sanitizer build, and every test again;
-#   3. the package reader fuzzer, built with clang, for a bounded time from a fresh seed corpus.
+#   3. the package reader and help file reader fuzzers, built with clang, each for a bounded
+#      time from a fresh seed corpus.
 # Any failing step fails the script.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 jobs=$(nproc)
 fuzz_seconds=${QUARVELLO_FUZZ_SECONDS:-60}
+chm_fuzz_seconds=${QUARVELLO_CHM_FUZZ_SECONDS:-30}
 
 export QT_QPA_PLATFORM=offscreen
 
@@ -71,28 +73,39 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run
 
 stage "Fuzzer build (clang, libFuzzer)"
 CC=clang CXX=clang++ configure build-fuzz -DQUARVELLO_FUZZ=ON -DQUARVELLO_BENCH=OFF
-cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus
+cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus chm_reader_fuzz help_file
+
+# Runs one fuzzer on its corpus for a bounded time; a failing input stops the script.
+fuzz() {
+    local name=$1 seconds=$2 corpus=$3
+    shift 3
+    local log="build-fuzz/$name.log" artifacts="build-fuzz/artifacts-$name/"
+    rm -rf "$artifacts"
+    mkdir -p "$artifacts"
+    local rc=0
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "build-fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="$artifacts" -print_final_stats=1 "$@" "$corpus" >"$log" 2>&1 || rc=$?
+    if ((rc != 0)); then
+        # The report with its stack, without the progress lines before it.
+        grep -v -E '^#[0-9]+' "$log" | tail -n 120
+        echo "test.sh: $name found a failing input (log: $log):" >&2
+        ls -1 "$artifacts" >&2
+        exit "$rc"
+    fi
+    grep -E '^(Done|stat::)' "$log" || tail -n 20 "$log"
+}
 
 stage "Fuzzing the package reader for ${fuzz_seconds} s"
 # The seeds are written anew each run; inputs the fuzzer kept from earlier runs stay beside them.
 build-fuzz/fuzz/make_seed_corpus build-fuzz/corpus
-rm -rf build-fuzz/artifacts
-mkdir -p build-fuzz/artifacts
-fuzz_rc=0
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    build-fuzz/fuzz/package_reader_fuzz \
-    -max_total_time="$fuzz_seconds" -max_len=131072 -timeout=10 -rss_limit_mb=2048 \
-    -dict=fuzz/package_reader.dict -artifact_prefix=build-fuzz/artifacts/ -print_final_stats=1 \
-    build-fuzz/corpus >build-fuzz/fuzz.log 2>&1 || fuzz_rc=$?
-if ((fuzz_rc != 0)); then
-    # The report with its stack, without the progress lines before it.
-    grep -v -E '^#[0-9]+' build-fuzz/fuzz.log | tail -n 120
-    echo "test.sh: the fuzzer found a failing input (log: build-fuzz/fuzz.log):" >&2
-    ls -1 build-fuzz/artifacts/ >&2
-    exit "$fuzz_rc"
-fi
-grep -E '^(Done|stat::)' build-fuzz/fuzz.log || tail -n 20 build-fuzz/fuzz.log
+fuzz package_reader_fuzz "$fuzz_seconds" build-fuzz/corpus -max_len=131072 -dict=fuzz/package_reader.dict
+
+stage "Fuzzing the help file reader for ${chm_fuzz_seconds} s"
+mkdir -p build-fuzz/chm-corpus
+cp build-fuzz/ORMK.CHM data/help/sommario.hhc data/help/indice.hhk build-fuzz/chm-corpus/
+fuzz chm_reader_fuzz "$chm_fuzz_seconds" build-fuzz/chm-corpus -max_len=32768 -dict=fuzz/chm_reader.dict
 
 stage "Summary"
-echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s of fuzzing without a finding"
+echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s and ${chm_fuzz_seconds} s of fuzzing without a finding"
 echo "tests: ${passed} passed, ${failed} failed"

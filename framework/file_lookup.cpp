@@ -22,7 +22,8 @@ bool isPlainFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Plain, visible files in the order readdir gives them.
+// Plain, visible files in the order readdir gives them. The entry's type from the listing
+// saves a stat per file; links and file systems that do not tell are stat'ed.
 template <typename F>
 void forEachFile(const std::string& folder, F&& f)
 {
@@ -34,7 +35,9 @@ void forEachFile(const std::string& folder, F&& f)
         const std::string name = e->d_name;
         if (name.empty() || name[0] == '.')
             continue;
-        if (!isPlainFile(dir + "/" + name))
+        const bool plain = e->d_type == DT_REG
+            || ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && isPlainFile(dir + "/" + name));
+        if (!plain)
             continue;
         if (!f(name))
             break;
@@ -136,6 +139,23 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
             names.push_back(name);
         return true;
     });
+    return names;
+}
+
+FolderListing::FolderListing(const std::string& folder)
+{
+    forEachFile(folder, [&](const std::string& name) {
+        names_.push_back(name);
+        return true;
+    });
+}
+
+std::vector<std::string> FolderListing::matching(const std::string& pattern) const
+{
+    std::vector<std::string> names;
+    for (const auto& name : names_)
+        if (matchesPattern(name, pattern))
+            names.push_back(name);
     return names;
 }
 

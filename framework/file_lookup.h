@@ -42,6 +42,17 @@ bool folderExists(const std::string& folder);
 // Hidden files and folders are not listed.
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern);
 
+// One listing of a folder's plain, visible files, filtered as often as needed: what
+// listFiles(folder, pattern) gives for each pattern, without listing the folder again.
+class FolderListing {
+public:
+    explicit FolderListing(const std::string& folder);
+    std::vector<std::string> matching(const std::string& pattern) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
 bool matchesPattern(const std::string& name, const std::string& pattern);
 
 // folder + "/" + name, or name alone for the current folder.

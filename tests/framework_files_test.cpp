@@ -30,6 +30,7 @@ TEST_F(FileLookupTest, AFileIsFoundByAnyCaseAndFoldersDoNotCount)
         {"0.00.01.DOC", "0.00.01.doc"},
         {"1.02.01.DOC", nullptr},
         {"9.99.99.DOC", nullptr},
+        {"1.01.0?.doc", nullptr}, // a name, not a pattern
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

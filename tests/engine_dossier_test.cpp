@@ -142,6 +142,21 @@ TEST_F(DossierTest, AListNumberedTwiceInTheIndexHangsAsItsFirstRowSays)
     EXPECT_EQ(frame.childrenOf("T20000"), std::vector<std::string>{});
 }
 
+TEST_F(DossierTest, TheBarMovesAsIfEachUnknownNumberLeftTheArrayWhereItStood)
+{
+    state.aListIndex.push_back(list("5.00.01"));
+    state.aListIndex.back().parent = "T20000";
+    // One file per first digit, so the listing's order is the digits' order: known, unknown,
+    // unknown, known.
+    for (const char* f : {"1.01.01.DOC", "3.99.01.DOC", "4.99.01.DOC", "5.00.01.DOC"})
+        writeNotesList(in(f), "");
+    engine.FNZLOAD();
+    EXPECT_EQ(state.aDossierLists, (std::vector<std::string>{"1.01.01", "5.00.01"}));
+    ASSERT_EQ(frame.progress.size(), 1u);
+    // 1 of 4, 2 of 4, then 2 of 3 and 2 of 2 as the array shrinks.
+    EXPECT_EQ(frame.progress[0]->positions, (std::vector<int>{0, 25, 50, 66, 100}));
+}
+
 TEST_F(DossierTest, AnEmptyDossierShowsEverySectionAndAsksForTheHeader)
 {
     engine.FNZLOAD();

@@ -7,7 +7,7 @@
 //   dossier_load_bench [--runs N] [--write FOLDER]
 //
 // Every figure is the best of N runs (5 unless told): on a shared machine the slower runs
-// measure the neighbours. With --write the generated folders stay in FOLDER, one per size, each
+// measure the neighbours. The two sizes take turns, run after run. With --write the generated folders stay in FOLDER, one per size, each
 // with its ORMK.INI, so the program can be started on them by hand.
 
 #include "app/dwmain.h"
@@ -40,17 +40,6 @@ double seconds(const std::function<void()>& work)
     const auto t0 = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double bestOf(int runs, const std::function<double()>& run)
-{
-    double best = 0;
-    for (int i = 0; i < runs; ++i) {
-        const double s = run();
-        if (i == 0 || s < best)
-            best = s;
-    }
-    return best;
 }
 
 // Resident and peak resident memory of the process, in MB.
@@ -135,11 +124,12 @@ struct Figures {
     double engineLoad = 0; // the same load into a plain recording frame: the engine's own share
 };
 
-Figures measure(const Setup& setup, int runs)
+// One run of every measurement on one size. The sizes take turns run after run, so both meet
+// the same spells of load on a shared machine and their ratio stays fair.
+Figures measureOnce(const Setup& setup)
 {
     if (!QDir::setCurrent(QString::fromStdString(setup.runDir.string())))
         fail("cannot work in " + setup.runDir.string());
-    Figures f;
     const auto expectedItems = [&](app::DWMAIN& w) {
         // Every list item and at least one detail row under some of them.
         if (w.engine().state().aDossierLists.size() != static_cast<std::size_t>(setup.lists) + 1
@@ -150,34 +140,23 @@ Figures measure(const Setup& setup, int runs)
                  + " items");
         }
     };
-    f.startup = bestOf(runs, [&] {
-        framework::MessageBoxLog::reset();
-        framework::MessageBoxLog::setScripted(true);
-        engine::ProgramState state;
-        std::unique_ptr<app::DWMAIN> window;
-        const double s = seconds([&] {
-            window = std::make_unique<app::DWMAIN>(state);
-            window->show();
-            window->MTDINIT();
-            QApplication::processEvents();
-        });
-        expectedItems(*window);
-        quitWord(*window);
-        return s;
-    });
-
+    Figures f;
+    framework::MessageBoxLog::reset();
+    framework::MessageBoxLog::setScripted(true);
     engine::ProgramState state;
-    app::DWMAIN window(state);
-    window.show();
-    window.MTDINIT();
-    expectedItems(window);
-    f.indexLoad = bestOf(runs, [&] {
-        window.engine().FNZCLOSEALL(); // else the load warns of the Word it finds running
-        return seconds([&] { window.engine().MTDLOAD1(); });
+    std::unique_ptr<app::DWMAIN> window;
+    f.startup = seconds([&] {
+        window = std::make_unique<app::DWMAIN>(state);
+        window->show();
+        window->MTDINIT();
+        QApplication::processEvents();
     });
-    f.dossierLoad = bestOf(runs, [&] { return seconds([&] { window.engine().FNZLOAD(); }); });
-    expectedItems(window);
-    quitWord(window);
+    expectedItems(*window);
+    window->engine().FNZCLOSEALL(); // else the index load warns of the Word it finds running
+    f.indexLoad = seconds([&] { window->engine().MTDLOAD1(); });
+    f.dossierLoad = seconds([&] { window->engine().FNZLOAD(); });
+    expectedItems(*window);
+    quitWord(*window);
 
     engine::ProgramState plain;
     plain.cRootDir = setup.root().string();
@@ -188,11 +167,18 @@ Figures measure(const Setup& setup, int runs)
     engine::Engine e(plain, frame);
     if (!e.MTDLOAD1())
         fail("the generated index does not load");
-    f.engineLoad = bestOf(runs, [&] { return seconds([&] { e.FNZLOAD(); }); });
+    f.engineLoad = seconds([&] { e.FNZLOAD(); });
     if (plain.aDossierLists.size() != static_cast<std::size_t>(setup.lists) + 1 || frame.childrenOf("L10101").empty())
         fail("the dossier load into the recording frame missed lists or detail rows");
     e.FNZCLOSEALL();
     return f;
+}
+
+void keepBest(Figures& best, const Figures& run, bool first)
+{
+    for (double Figures::*field : {&Figures::startup, &Figures::indexLoad, &Figures::dossierLoad, &Figures::engineLoad})
+        if (first || run.*field < best.*field)
+            best.*field = run.*field;
 }
 
 } // namespace
@@ -222,9 +208,10 @@ int main(int argc, char** argv)
     for (int n : kSizes)
         setups.emplace_back(sources, base, n);
 
-    std::vector<Figures> figures;
-    for (const auto& s : setups)
-        figures.push_back(measure(s, runs));
+    std::vector<Figures> figures(setups.size());
+    for (int run = 0; run < runs; ++run)
+        for (std::size_t i = 0; i < setups.size(); ++i)
+            keepBest(figures[i], measureOnce(setups[i]), run == 0);
     QDir::setCurrent(QDir::tempPath());
 
     std::printf("\nbest of %d runs           %12s %12s %12s %12s %8s\n", runs, "1,000 lists", "per list",

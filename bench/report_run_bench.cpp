@@ -4,9 +4,8 @@
 // The lists are the sample dossier's filled lists, copied under new numbers, so every kind and
 // every outcome (complete, incomplete, empty, faulty) is in the mix.
 
-#include "data/generator/sample_root.h"
+#include "bench/bench_dossier.h"
 #include "engine/engine.h"
-#include "tests/fixture_docs.h"
 #include "tests/recording_frame.h"
 #include "wordauto/package.h"
 
@@ -24,43 +23,17 @@ namespace {
 constexpr int kLists = 1000;
 
 struct Dossier {
-    fs::path root = fs::temp_directory_path() / "quarvello_report_bench";
+    fs::path scratch = fs::temp_directory_path() / "quarvello_report_bench";
+    fs::path root = scratch / "root";
     std::vector<std::string> files;
 
     Dossier()
     {
-        fs::remove_all(root);
-        const fs::path sampleRoot = root / "sample";
-        sample::writeSampleRoot(sampleRoot.string());
-        engine::ProgramState sampleState;
-        sampleState.cRootDir = sampleRoot.string();
-        testsupport::RecordingFrame frame;
-        engine::Engine e(sampleState, frame);
-        e.MTDLOAD1();
-        e.FNZCLOSEALL();
-        const fs::path from = sampleRoot / "DATI" / sample::kDossierName;
-
-        // Section 1.00.00 holds them all; lists 1.00.01 .. 1.10.00 by a running counter.
-        std::vector<testsupport::Cells> rows{{"1.00.00", "Sezione di prova", "", "", "T10000", "ROOT"}};
-        fs::create_directories(root / "DATI" / "Prova");
-        for (const auto& name : {"_Stato_Liste.doc", "_Rapporto_Fascicolo.doc"})
-            fs::copy_file(sampleRoot / name, root / name);
-        std::vector<const engine::IndexRow*> sources;
-        for (const auto& row : sampleState.aListIndex)
-            if (fs::exists(from / (row.number + ".DOC")))
-                sources.push_back(&row);
-        for (int i = 0; i < kLists; ++i) {
-            const engine::IndexRow& src = *sources[static_cast<std::size_t>(i) % sources.size()];
-            char number[16];
-            std::snprintf(number, sizeof number, "1.%02d.%02d", 1 + i / 99, 1 + i % 99);
-            rows.push_back({number, src.title, src.kind, "", engine::listItemName(number), "T10000"});
-            const fs::path to = root / "DATI" / "Prova" / (std::string(number) + ".DOC");
-            fs::copy_file(from / (src.number + ".DOC"), to);
-            files.push_back(to.string());
-        }
-        testsupport::writeIndex((root / "_Indice_Liste.doc").string(), rows);
+        fs::remove_all(scratch);
+        benchdossier::writeRoot(benchdossier::Sources(scratch), root, kLists);
+        files = benchdossier::listFiles(root);
     }
-    ~Dossier() { fs::remove_all(root); }
+    ~Dossier() { fs::remove_all(scratch); }
 };
 
 Dossier& dossier()
@@ -100,7 +73,7 @@ void BM_ReportRun(benchmark::State& st)
 {
     engine::ProgramState state;
     state.cRootDir = dossier().root.string();
-    state.cDossierDir = "/Prova";
+    state.cDossierDir = benchdossier::kDossierDir;
     testsupport::RecordingFrame frame;
     frame.dossierBox = state.cDossierDir;
     engine::Engine e(state, frame);

@@ -1,5 +1,5 @@
 #include "engine/engine.h"
-#include "engine/result_documents.h"
+#include "engine/number_index.h"
 
 #include "framework/file_lookup.h"
 
@@ -33,27 +33,35 @@ void Engine::FNZLOAD()
     progress->setRange(1, 100);
     progress->setPosition(0);
 
+    // The folder is listed once; each digit's pattern filters that listing, in digit order.
+    const framework::FolderListing listing(folder);
     for (char d = '0'; d <= '9'; ++d)
-        for (const auto& name : framework::listFiles(folder, std::string(1, d) + ".??.??.DOC"))
+        for (const auto& name : listing.matching(std::string(1, d) + ".??.??.DOC"))
             state_.aDossierLists.push_back(name.substr(0, 7));
 
     for (const auto& row : state_.aSectionIndex)
         frame_.treeAddItem(row.parent, TreeItem{row.symbol, row.number + " - " + row.title,
                                                 row.number, true, 0});
 
-    for (std::size_t i = 1; i <= state_.aDossierLists.size();) {
-        advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
-        const std::string number = state_.aDossierLists[i - 1];
-        if (const IndexRow* row = findListRow(state_, number)) {
+    // A number the index does not know is dropped; the known ones are gathered in one pass and
+    // the bar reads as it would if each unknown one were erased where it stands.
+    const NumberIndex<IndexRow> listRows(state_.aListIndex);
+    const auto& found = state_.aDossierLists;
+    std::vector<std::string> known;
+    known.reserve(found.size());
+    for (std::size_t next = 0; next < found.size(); ++next) {
+        const std::size_t dropped = next - known.size();
+        advanceBar(*progress, percentDown(known.size() + 1, found.size() - dropped));
+        if (const IndexRow* row = listRows.find(found[next])) {
             frame_.treeAddItem(row->parent, TreeItem{row->symbol, row->number + " - " + row->title,
                                                      row->number, false, 1});
-            ++i;
+            known.push_back(found[next]);
         } else {
-            frame_.messageBox("La lista " + number + " non esiste nel file indice", kCaptionCorvalta,
+            frame_.messageBox("La lista " + found[next] + " non esiste nel file indice", kCaptionCorvalta,
                               mb::Question);
-            state_.aDossierLists.erase(state_.aDossierLists.begin() + static_cast<std::ptrdiff_t>(i - 1));
         }
     }
+    state_.aDossierLists = std::move(known);
     frame_.treeSortChildren(kTreeRoot);
 
     progress->setText("Caricamento dati verifica... Attendere...");

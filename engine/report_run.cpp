@@ -6,6 +6,10 @@
 #include "wordauto/package.h"
 #include "wordauto/word_error.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <fstream>
 #include <sstream>
 
@@ -55,6 +59,16 @@ bool copyTemplate(Engine& e, const char* file)
     return true;
 }
 
+// The result documents of a large dossier take tens of megabytes while they are filled; once
+// they are closed, the allocator is asked to hand the freed pages back to the system instead of
+// keeping them for a process that may not need them again for hours.
+void giveBackFreedMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
+}
+
 } // namespace
 
 void Engine::FNZPARSE()
@@ -77,7 +91,10 @@ void Engine::FNZPARSE()
     state_.aRptMeasures.clear();
 
     const framework::FolderLookup documents(state_.dossierFolder());
-    const ListKinds kinds(state_.aListIndex);
+    // The run's own copy of the list rows: the index may be loaded again while events are let
+    // run between two lists, and a lookup must not point into rows that are gone.
+    const std::vector<IndexRow> listRows = state_.aListIndex;
+    const NumberIndex<IndexRow> byNumber(listRows);
     for (std::size_t i = 1; i <= state_.aDossierLists.size(); ++i) {
         advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
         if (progress->aborted()) {
@@ -87,13 +104,13 @@ void Engine::FNZPARSE()
         }
         const std::string number = state_.aDossierLists[i - 1];
         progress->setText("Scansione in corso lista " + number + " ...Attendere");
-        const std::string* listKind = kinds.find(number);
-        if (!listKind) {
+        const IndexRow* row = byNumber.find(number);
+        if (!row) {
             frame_.messageBox(number + " - La lista non esiste nell'indice", kCaptionCorvalta, mb::Stop);
             complete = false;
             break;
         }
-        const std::string& kind = *listKind;
+        const std::string& kind = row->kind;
         const auto document = documents.findFile(number + ".DOC");
         if (!document) {
             frame_.messageBox(number + " - La lista non esiste", kCaptionCorvalta, mb::Stop);
@@ -118,6 +135,7 @@ void Engine::FNZPARSE()
         FNZCLOSEALL();
     }
     progress->close();
+    giveBackFreedMemory();
 }
 
 void Engine::writeResults(ProgressWindow& progress)

@@ -12,28 +12,10 @@ const IndexRow* findListRow(const ProgramState& state, const std::string& number
     return nullptr;
 }
 
-ListKinds::ListKinds(const std::vector<IndexRow>& index)
-{
-    kinds_.reserve(index.size());
-    for (const auto& row : index)
-        kinds_.try_emplace(row.number, row.kind);
-}
-
-const std::string* ListKinds::find(const std::string& number) const
-{
-    const auto it = kinds_.find(number);
-    return it == kinds_.end() ? nullptr : &it->second;
-}
-
 bool inDossier(const ProgramState& state, const std::string& number)
 {
     return std::find(state.aDossierLists.begin(), state.aDossierLists.end(), number)
         != state.aDossierLists.end();
-}
-
-bool isResultRow(const ProgramState& state, const std::string& cleanedNumber)
-{
-    return !cleanedNumber.empty() && findListRow(state, cleanedNumber) && inDossier(state, cleanedNumber);
 }
 
 } // namespace engine

@@ -55,16 +55,19 @@ static void finishResult(Engine& e, bool lInteractive)
 }
 
 // Calls `use` with the row number and a cell reader for every row of table 1 that passes the
-// reading rule of the result documents.
+// reading rule of the result documents. One pass down the table: each row is taken once and
+// its other cells are read only when its first one names a list of the dossier.
 template <typename Use>
 static void forEachResultRow(const ProgramState& state, wordauto::DOC_Document& doc, Use&& use)
 {
-    auto table = doc.Tables().Item(1);
-    const int rows = table.Rows().Count();
-    for (int r = 2; r <= rows; ++r) {
-        auto cell = [&](int c) { return cleanCell(table.Cell(r, c).Range().Text_()); };
+    const ResultRowRule rule(state);
+    const auto rows = doc.Tables().Item(1).Rows();
+    const int count = rows.Count();
+    for (int r = 2; r <= count; ++r) {
+        const auto row = rows.Item(r);
+        auto cell = [&](int c) { return cleanCell(row.Cells(c).Range().Text_()); };
         const std::string number = cell(1);
-        if (isResultRow(state, number))
+        if (rule.accepts(number))
             use(r, number, cell);
     }
 }

@@ -16,13 +16,21 @@ bool sameLetters(char a, char b)
     return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
 }
 
+std::string lowerCase(std::string name)
+{
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
 bool isPlainFile(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Plain, visible files in the order readdir gives them.
+// Plain, visible files in the order readdir gives them. The entry's type from the listing
+// saves a stat per file; links and file systems that do not tell are stat'ed.
 template <typename F>
 void forEachFile(const std::string& folder, F&& f)
 {
@@ -34,7 +42,9 @@ void forEachFile(const std::string& folder, F&& f)
         const std::string name = e->d_name;
         if (name.empty() || name[0] == '.')
             continue;
-        if (!isPlainFile(dir + "/" + name))
+        const bool plain = e->d_type == DT_REG
+            || ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && isPlainFile(dir + "/" + name));
+        if (!plain)
             continue;
         if (!f(name))
             break;
@@ -53,12 +63,14 @@ std::string joinPath(const std::string& folder, const std::string& name)
 
 namespace {
 
-// The file whose name differs from `name` only in the case of its letters.
+// The file whose name differs from `name` only in the case of its letters (a name is no
+// pattern: a '?' in it is a question mark).
 std::optional<std::string> findOtherCase(const std::string& folder, const std::string& name)
 {
+    const std::string key = lowerCase(name);
     std::optional<std::string> found;
     forEachFile(folder, [&](const std::string& candidate) {
-        if (candidate.size() == name.size() && matchesPattern(candidate, name)) {
+        if (candidate.size() == name.size() && lowerCase(candidate) == key) {
             found = joinPath(folder, candidate);
             return false;
         }
@@ -89,14 +101,40 @@ FolderLookup::~FolderLookup()
         ::close(fd_);
 }
 
-std::optional<std::string> FolderLookup::findFile(const std::string& name) const
+bool FolderLookup::isPlainFileHere(const std::string& name) const
 {
     if (fd_ < 0)
-        return framework::findFile(folder_, name);
+        return isPlainFile(joinPath(folder_, name));
     struct stat st {};
-    if (::fstatat(fd_, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
+    return ::fstatat(fd_, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+void FolderLookup::listAgain() const
+{
+    byLowerCase_.clear();
+    forEachFile(folder_, [&](const std::string& name) {
+        byLowerCase_.try_emplace(lowerCase(name), name);
+        return true;
+    });
+    listed_ = true;
+}
+
+std::optional<std::string> FolderLookup::findFile(const std::string& name) const
+{
+    if (isPlainFileHere(name))
         return joinPath(folder_, name);
-    return findOtherCase(folder_, name);
+    const std::string key = lowerCase(name);
+    const auto inTable = [&]() -> std::optional<std::string> {
+        const auto it = byLowerCase_.find(key);
+        if (it != byLowerCase_.end() && isPlainFileHere(it->second))
+            return joinPath(folder_, it->second);
+        return std::nullopt;
+    };
+    if (listed_)
+        if (auto found = inTable())
+            return found;
+    listAgain(); // first use, or the folder changed since
+    return inTable();
 }
 
 bool folderExists(const std::string& folder)
@@ -136,6 +174,23 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
             names.push_back(name);
         return true;
     });
+    return names;
+}
+
+FolderListing::FolderListing(const std::string& folder)
+{
+    forEachFile(folder, [&](const std::string& name) {
+        names_.push_back(name);
+        return true;
+    });
+}
+
+std::vector<std::string> FolderListing::matching(const std::string& pattern) const
+{
+    std::vector<std::string> names;
+    for (const auto& name : names_)
+        if (matchesPattern(name, pattern))
+            names.push_back(name);
     return names;
 }
 

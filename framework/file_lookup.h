@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace framework {
@@ -18,7 +19,10 @@ inline bool fileExists(const std::string& folder, const std::string& name)
 }
 
 // Looks files up in one folder again and again: the folder is opened once, so each lookup
-// resolves one name instead of the whole path.
+// resolves one name instead of the whole path; and a name in other letter case is found in a
+// table of the folder's names, listed once and again only when a name is not (or no longer)
+// where the table says, so a dossier whose files are all spelt "1.01.01.doc" is not listed
+// once per file.
 class FolderLookup {
 public:
     explicit FolderLookup(std::string folder);
@@ -30,8 +34,14 @@ public:
     std::optional<std::string> findFile(const std::string& name) const;
 
 private:
+    bool isPlainFileHere(const std::string& name) const;
+    void listAgain() const;
+
     std::string folder_;
     int fd_ = -1;
+    // The folder's plain files by their name in lower case; the first in listing order wins.
+    mutable std::unordered_map<std::string, std::string> byLowerCase_;
+    mutable bool listed_ = false;
 };
 
 // True when the folder exists and can be listed.
@@ -41,6 +51,17 @@ bool folderExists(const std::string& folder);
 // letters compared without regard to case), in the order the folder listing gives them.
 // Hidden files and folders are not listed.
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern);
+
+// One listing of a folder's plain, visible files, filtered as often as needed: what
+// listFiles(folder, pattern) gives for each pattern, without listing the folder again.
+class FolderListing {
+public:
+    explicit FolderListing(const std::string& folder);
+    std::vector<std::string> matching(const std::string& pattern) const;
+
+private:
+    std::vector<std::string> names_;
+};
 
 bool matchesPattern(const std::string& name, const std::string& pattern);
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace engine;
@@ -123,6 +124,37 @@ TEST_F(DossierTest, KnownListsHangUnderTheirSectionsAndUnknownOnesAreReportedOne
     ASSERT_TRUE(engine.oWord);
     EXPECT_EQ(engine.oWord->Documents().Count(), 0);
     EXPECT_FALSE(engine.oWord->Visible());
+}
+
+TEST_F(DossierTest, AListNumberedTwiceInTheIndexHangsAsItsFirstRowSays)
+{
+    IndexRow later = list("1.01.01");
+    later.title = "Seconda riga";
+    later.parent = "T20000";
+    state.aListIndex.push_back(later);
+    writeHeader();
+    writeNotesList(in("1.01.01.DOC"), "");
+    engine.FNZLOAD();
+    const auto item = frame.treeItem("L10101");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->caption, "1.01.01 - Lista 1.01.01");
+    EXPECT_EQ(frame.childrenOf("T10100"), std::vector<std::string>{"L10101"});
+    EXPECT_EQ(frame.childrenOf("T20000"), std::vector<std::string>{});
+}
+
+TEST_F(DossierTest, TheBarMovesAsIfEachUnknownNumberLeftTheArrayWhereItStood)
+{
+    state.aListIndex.push_back(list("5.00.01"));
+    state.aListIndex.back().parent = "T20000";
+    // One file per first digit, so the listing's order is the digits' order: known, unknown,
+    // unknown, known.
+    for (const char* f : {"1.01.01.DOC", "3.99.01.DOC", "4.99.01.DOC", "5.00.01.DOC"})
+        writeNotesList(in(f), "");
+    engine.FNZLOAD();
+    EXPECT_EQ(state.aDossierLists, (std::vector<std::string>{"1.01.01", "5.00.01"}));
+    ASSERT_EQ(frame.progress.size(), 1u);
+    // 1 of 4, 2 of 4, then 2 of 3 and 2 of 2 as the array shrinks.
+    EXPECT_EQ(frame.progress[0]->positions, (std::vector<int>{0, 25, 50, 66, 100}));
 }
 
 TEST_F(DossierTest, AnEmptyDossierShowsEverySectionAndAsksForTheHeader)
@@ -312,6 +344,47 @@ TEST_F(ResultsTest, AnInteractiveReadExpandsClosesItsDocumentAndShowsWordAgainFo
     EXPECT_EQ(frame.expands, expands + 1);
     EXPECT_EQ(engine.oWord->Documents().Count(), 0);
     EXPECT_TRUE(engine.oWord->Visible());
+}
+
+TEST_F(ResultsTest, ADocumentInBothCasesIsOneListOfTheDossierTwice)
+{
+    writeNotesList(in("1.01.01.doc"), ""); // beside 1.01.01.DOC: both match the listing
+    state.lShowDetail = true;
+    engine.FNZLOAD();
+    EXPECT_EQ(std::count(state.aDossierLists.begin(), state.aDossierLists.end(), "1.01.01"), 2);
+    auto lists = frame.childrenOf("T10100"); // in the listing's order
+    std::sort(lists.begin(), lists.end());
+    EXPECT_EQ(lists, (std::vector<std::string>{"L10101", "L10102"}));
+    EXPECT_EQ(frame.treeItem("L10101")->stateImage, 3);
+    EXPECT_EQ(frame.childrenOf("L10101"), (std::vector<std::string>{"X00003", "X00006"}));
+
+    // One of the two leaves the dossier: the other keeps its rows read.
+    state.aDossierLists.erase(std::find(state.aDossierLists.begin(), state.aDossierLists.end(), "1.01.01"));
+    engine.MTDRESET1();
+    engine.MTDSTATUS1(true);
+    engine.MTDSTATUS2(true);
+    EXPECT_EQ(frame.treeItem("L10101")->stateImage, 3);
+    EXPECT_EQ(frame.childrenOf("L10101"), (std::vector<std::string>{"X00003", "X00006"}));
+}
+
+TEST_F(ResultsTest, ARowWhoseListLeftTheDossierIsSkippedThoughItsItemIsStillThere)
+{
+    state.lShowDetail = true;
+    engine.FNZLOAD();
+    ASSERT_EQ(frame.treeItem("L20001")->stateImage, 2);
+    // 2.00.01 leaves the array; its item stays in the tree, so only the row rule keeps its
+    // rows out.
+    state.aDossierLists.erase(std::find(state.aDossierLists.begin(), state.aDossierLists.end(), "2.00.01"));
+    TreeItem item = *frame.treeItem("L20001");
+    item.stateImage = 1;
+    frame.treeSetItem(item);
+    frame.treeDeleteItem("L20001", true);
+    engine.MTDSTATUS1(true);
+    engine.MTDSTATUS2(true);
+    EXPECT_EQ(frame.treeItem("L20001")->stateImage, 1);
+    EXPECT_TRUE(frame.childrenOf("L20001").empty());
+    EXPECT_EQ(frame.treeItem("L10101")->stateImage, 3); // the others are read as before
+    EXPECT_EQ(frame.childrenOf("L10101"), (std::vector<std::string>{"X00003", "X00006"}));
 }
 
 } // namespace

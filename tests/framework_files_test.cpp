@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,6 +30,7 @@ TEST_F(FileLookupTest, AFileIsFoundByAnyCaseAndFoldersDoNotCount)
         {"0.00.01.DOC", "0.00.01.doc"},
         {"1.02.01.DOC", nullptr},
         {"9.99.99.DOC", nullptr},
+        {"1.01.0?.doc", nullptr}, // a name, not a pattern
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -52,6 +55,34 @@ TEST_F(FileLookupTest, ALookupOnAMissingFolderFindsNothing)
 {
     const framework::FolderLookup lookup((dir_ / "manca").string());
     EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
+}
+
+TEST_F(FileLookupTest, OneListingFilteredGivesWhatEachPatternListsAndNothingThatCameLater)
+{
+    for (const char* f : {"1.01.01.DOC", "1.01.02.doc", "0.00.01.doc", "2.00.01.DOC", ".1.01.03.DOC", "note.txt"})
+        writeFile(dir_ / f, "x");
+    fs::create_directory(dir_ / "1.02.01.DOC");
+    const framework::FolderListing listing(dir_.string());
+    writeFile(dir_ / "1.01.04.DOC", "x");
+    const struct {
+        const char* pattern;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"1.??.??.DOC", {"1.01.01.DOC", "1.01.02.doc"}},
+        {"0.??.??.DOC", {"0.00.01.doc"}},
+        {"*.txt", {"note.txt"}},
+        {"9.??.??.DOC", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        auto names = listing.matching(c.pattern);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.names);
+    }
+    // Filtered in the listing's own order, as a listing by the pattern gives them.
+    auto now = framework::listFiles(dir_.string(), "1.??.??.DOC");
+    std::erase(now, "1.01.04.DOC");
+    EXPECT_EQ(listing.matching("1.??.??.DOC"), now);
 }
 
 } // namespace

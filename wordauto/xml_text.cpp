@@ -261,26 +261,22 @@ void checkXmlText(std::string_view text, const std::string& partName, const std:
         invalidPart(*fault, partName, displayPath);
 }
 
-void checkXmlDepth(const pugi::xml_document& doc, const std::string& partName,
+void checkXmlDepth(pugi::xml_document& doc, const std::string& partName,
                    const std::string& displayPath)
 {
-    std::size_t depth = 1;
-    for (auto n = doc.first_child(); n;) {
-        if (auto child = n.first_child()) {
-            if (++depth > kMaxXmlDepth)
-                invalidPart("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli",
-                            partName, displayPath);
-            n = child;
-            continue;
+    // pugixml's own walk keeps the depth: cheaper than stepping through the tree from here.
+    struct DepthBound : pugi::xml_tree_walker {
+        bool for_each(pugi::xml_node&) override
+        {
+            tooDeep = depth() >= static_cast<int>(kMaxXmlDepth);
+            return !tooDeep;
         }
-        while (!n.next_sibling()) {
-            n = n.parent();
-            --depth;
-            if (!n || n == doc)
-                return;
-        }
-        n = n.next_sibling();
-    }
+        bool tooDeep = false;
+    } walker;
+    doc.traverse(walker);
+    if (walker.tooDeep)
+        invalidPart("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli", partName,
+                    displayPath);
 }
 
 std::string xmlSafeText(std::string_view text)

@@ -360,3 +360,33 @@ TEST_F(SaveAsUserTest, AHardLinkKeepsTheOldContentUnderItsOtherName)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SaveAsUserTest, APathThatCannotHoldADocumentIsRefusedInItalian)
+{
+    const std::string p = path("lista.docx");
+    writeOwn(p, checkList("Rossi"));
+    const std::string fifo = path("coda.docx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    giveToUser(fifo);
+    struct Target {
+        std::string path;
+        std::string cause;
+    };
+    const Target targets[] = {
+        {path("manca/lista.docx"), "Impossibile salvare il file (Cartella inesistente)"},
+        {fifo, "Impossibile salvare il file (il percorso non indica un documento ma un file speciale)"},
+        {dir_.string(), "Impossibile salvare il file (Il percorso indica una cartella)"},
+    };
+    for (const auto& t : targets) {
+        SCOPED_TRACE(t.path);
+        const std::string result = asUser(
+            [&] { return editAndSave(p, "Bianchi", [&](DOC_Application&, DOC_Document& d) { d.SaveAs(t.path); }); });
+        EXPECT_EQ(result, t.cause + ": \"" + t.path + "\"");
+    }
+    EXPECT_EQ(fieldValue(p), "Rossi");
+    EXPECT_EQ(strays(dir_, {"lista.docx", "coda.docx"}), "");
+}
+
+} // namespace

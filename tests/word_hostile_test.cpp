@@ -266,17 +266,15 @@ TEST_F(HostileTest, ADamagedPartNeverReadStopsTheSave)
     styles += "</w:styles>";
     std::string bytes = package(documentXml(field("f001", "Rossi")), {stylesPart(styles)});
     // The local header of word/styles.xml: its data follow the name and the extra field.
-    const auto header = bytes.find("PK\x03\x04");
-    std::size_t at = header;
-    for (; at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
-        const auto nameLen = static_cast<unsigned char>(bytes[at + 26]) | static_cast<unsigned char>(bytes[at + 27]) << 8;
-        if (bytes.compare(at + 30, static_cast<std::size_t>(nameLen), "word/styles.xml") == 0)
-            break;
-    }
+    auto le16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]))
+               | static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    };
+    std::size_t at = bytes.find("PK\x03\x04");
+    while (at != std::string::npos && bytes.compare(at + 30, le16(at + 26), "word/styles.xml") != 0)
+        at = bytes.find("PK\x03\x04", at + 4);
     ASSERT_NE(at, std::string::npos);
-    const std::size_t nameLen = static_cast<unsigned char>(bytes[at + 26]) | static_cast<unsigned char>(bytes[at + 27]) << 8;
-    const std::size_t extraLen = static_cast<unsigned char>(bytes[at + 28]) | static_cast<unsigned char>(bytes[at + 29]) << 8;
-    const std::size_t data = at + 30 + nameLen + extraLen;
+    const std::size_t data = at + 30 + le16(at + 26) + le16(at + 28);
     for (std::size_t i = 20; i < 28; ++i)
         bytes[data + i] = static_cast<char>(bytes[data + i] ^ 0x5A);
 

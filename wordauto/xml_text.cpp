@@ -108,7 +108,7 @@ std::optional<std::string> referenceFault(std::string_view text)
     if (name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot")
         return std::nullopt;
     if (name.size() < 2 || name[0] != '#')
-        return "entità non definita &" + std::string(name) + ";";
+        return "entità non definita &" + xmlSafeText(name) + ";";
     const bool hex = name[1] == 'x';
     const std::string_view digits = name.substr(hex ? 2 : 1);
     if (digits.empty())

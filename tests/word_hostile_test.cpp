@@ -338,6 +338,7 @@ TEST_F(HostileTest, TextThatXmlCannotHoldIsNeverWritten)
         {"a stray byte", "prezzo \xFF euro", "prezzo \xEF\xBF\xBD euro"},
         {"a cut sequence at the end", "caff\xC3", "caff\xEF\xBF\xBD"},
         {"a non-character", "x\xEF\xBF\xBFy", "x\xEF\xBF\xBDy"},
+        {"nothing but control characters", "\x01\x02", ""},
         {"ordinary text", "Sì, è così", "Sì, è così"},
     };
     for (const auto& c : cases) {

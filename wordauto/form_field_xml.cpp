@@ -252,7 +252,8 @@ void FormFieldXml::setResult(const std::string& text)
     auto t = run.append_child("w:t");
     t.append_attribute("xml:space") = "preserve";
     // Characters XML cannot hold never reach the part.
-    t.text().set(text.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : xmlSafeText(text).c_str());
+    const std::string safe = xmlSafeText(text);
+    t.text().set(safe.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : safe.c_str());
 }
 
 void FormFieldIndex::build(pugi::xml_node storyRoot)

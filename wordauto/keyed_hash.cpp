@@ -1,7 +1,5 @@
 #include "wordauto/keyed_hash.h"
 
-#include "wordauto/xml_util.h"
-
 #include <chrono>
 #include <random>
 
@@ -73,22 +71,34 @@ struct State {
 
 } // namespace
 
+namespace {
+
+// Up to 8 bytes of the name as one word, ASCII capitals made small all at once: a byte is a
+// capital when adding to its low 7 bits carries past 'A' - 1 but not past 'Z'.
+std::uint64_t foldedWord(const char* p, std::size_t n)
+{
+    std::uint64_t w = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t low = w & (0x7F * kOnes);
+    const std::uint64_t capital = (low + (0x80 - 'A') * kOnes) & ~(low + (0x80 - 'Z' - 1) * kOnes) & ~w
+                                  & (0x80 * kOnes);
+    return w | (capital >> 2);
+}
+
+} // namespace
+
 std::uint64_t keyedNameHash(std::string_view name)
 {
     const Key& k = key();
     State s{k.k0 ^ 0x736f6d6570736575ull, k.k1 ^ 0x646f72616e646f6dull,
             k.k0 ^ 0x6c7967656e657261ull, k.k1 ^ 0x7465646279746573ull};
     const std::size_t whole = name.size() & ~std::size_t{7};
-    for (std::size_t i = 0; i < whole; i += 8) {
-        std::uint64_t m = 0;
-        for (std::size_t j = 0; j < 8; ++j)
-            m |= static_cast<std::uint64_t>(static_cast<unsigned char>(lowerAscii(name[i + j]))) << (8 * j);
-        s.absorb(m);
-    }
-    std::uint64_t last = static_cast<std::uint64_t>(name.size()) << 56;
-    for (std::size_t j = 0; whole + j < name.size(); ++j)
-        last |= static_cast<std::uint64_t>(static_cast<unsigned char>(lowerAscii(name[whole + j]))) << (8 * j);
-    s.absorb(last);
+    for (std::size_t i = 0; i < whole; i += 8)
+        s.absorb(foldedWord(name.data() + i, 8));
+    s.absorb(foldedWord(name.data() + whole, name.size() - whole)
+             | static_cast<std::uint64_t>(name.size()) << 56);
     s.v2 ^= 0xff;
     s.round();
     s.round();

@@ -367,3 +367,28 @@ TEST_F(HostileTest, TextThatXmlCannotHoldIsNeverWritten)
 }
 
 } // namespace
+
+namespace {
+
+// Only the ASCII capitals fold: their neighbours and the bytes of other letters stay apart.
+TEST_F(HostileTest, NamesMatchIgnoringTheCaseOfAsciiLettersOnly)
+{
+    const std::string names[] = {"@AZ[`az{ campo lungo", "perché-È", "Q"};
+    std::string body;
+    for (const auto& n : names)
+        body += field(n, "v:" + n);
+    const std::string p = path("maiuscole.docx");
+    writeFile(p, package(documentXml(body)));
+    DOC_Application app;
+    auto doc = app.Documents().Open(p, false, true);
+    auto fields = doc.FormFields();
+    EXPECT_EQ(fields.Item("@az[`AZ{ CAMPO LUNGO").Result(), "v:@AZ[`az{ campo lungo");
+    EXPECT_EQ(fields.Item("PERCHé-È").Result(), "v:perché-È");
+    EXPECT_EQ(fields.Item("q").Result(), "v:Q");
+    for (const char* other : {"`AZ[`az{ campo lungo", "@AZ{`az{ campo lungo", "@AZ[@az{ campo lungo",
+                              "PERCHÉ-È", "perché-è", "Q "})
+        EXPECT_FALSE(doc.Bookmarks().Exists(other)) << other;
+    app.Quit(0);
+}
+
+} // namespace

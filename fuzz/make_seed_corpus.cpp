@@ -1,8 +1,12 @@
 // Writes the starting corpus of the package reader fuzzer: real documents of the kinds the
-// program reads (fields in tables, nested tables, protection, footers, a template), plus the
-// two non-packages a user is most likely to pick by mistake.
+// program reads (fields in tables, nested tables, protection, footers, a template), the two
+// non-packages a user is most likely to pick by mistake, and the shapes of hostile files:
+// deep nesting of tables, content controls and custom XML, names aimed at one slot of a
+// name index, text that XML does not allow, UTF-16 parts.
 
 #include "data/docbuilder/docbuilder.h"
+#include "tests/colliding_names.h"
+#include "tests/hostile_documents.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -71,5 +75,35 @@ int main(int argc, char** argv)
     ole.resize(512, '\0');
     save(dir, "vecchio.doc", ole);
     save(dir, "zip-vuoto.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+
+    namespace ts = testsupport;
+    const std::string f = ts::field("f001", "Rossi");
+    // Over the depth bound, and just under it through every wrapper the walks look into.
+    save(dir, "tabelle-profonde.docx",
+         ts::package(ts::documentXml(ts::nested("<w:tbl><w:tr><w:tc>", f, "</w:tc></w:tr></w:tbl>", 2000))));
+    save(dir, "sdt-profondi.docx",
+         ts::package(ts::documentXml(ts::nested("<w:sdt><w:sdtContent>", ts::table(ts::row(ts::cell(f))),
+                                                "</w:sdtContent></w:sdt>", 2000))));
+    save(dir, "involucri.docx",
+         ts::package(ts::documentXml(ts::nested(
+             "<w:customXml>",
+             ts::table(ts::nested("<w:sdt><w:sdtContent>",
+                                  ts::row(ts::nested("<w:customXml>",
+                                                     ts::cell(ts::nested("<w:sdt><w:sdtContent>", f,
+                                                                         "</w:sdtContent></w:sdt>", 100)),
+                                                     "</w:customXml>", 100)),
+                                  "</w:sdtContent></w:sdt>", 100)),
+             "</w:customXml>", 100))));
+    std::string names;
+    for (const auto& n : ts::fnvCollidingNames(2048, 12))
+        names += ts::field(n, "x");
+    save(dir, "nomi-sovrapposti.docx", ts::package(ts::documentXml(names)));
+    save(dir, "testo-non-ammesso.docx",
+         ts::package(ts::documentXml(ts::field("f\xC3\x28", "a&#1;b&nbsp;\xED\xA0\x80"))));
+    save(dir, "utf16.docx",
+         ts::package(ts::utf16(ts::documentXml(ts::table(ts::row(ts::cell(ts::field("perché", "Sì"))))), true),
+                     {ts::settingsPart(ts::utf16(
+                         ts::settingsXml("<w:documentProtection w:edit=\"forms\" w:enforcement=\"1\" w:hash=\"\"/>"),
+                         false))}));
     return 0;
 }

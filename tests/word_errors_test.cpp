@@ -673,6 +673,16 @@ TEST_F(ErrorsTest, ProtectionWithoutPasswordComesOffAndGoesBackOn)
          wdAllowOnlyFormFields},
         {"read only", "<w:documentProtection w:edit=\"readOnly\" w:enforcement=\"1\"/>", wdAllowOnlyReading},
         {"not enforced", "<w:documentProtection w:edit=\"forms\" w:enforcement=\"0\"/>", wdNoProtection},
+        // LibreOffice writes the hash attributes empty when no password was given.
+        {"empty hash and salt",
+         "<w:documentProtection w:edit=\"forms\" w:enforcement=\"true\" w:cryptProviderType=\"rsaAES\" "
+         "w:cryptAlgorithmClass=\"hash\" w:cryptAlgorithmType=\"typeAny\" w:cryptAlgorithmSid=\"14\" "
+         "w:cryptSpinCount=\"100000\" w:hash=\"\" w:salt=\"\"/>",
+         wdAllowOnlyFormFields},
+        {"empty hash value and salt value",
+         "<w:documentProtection w:edit=\"forms\" w:enforcement=\"1\" w:algorithmName=\"SHA-512\" "
+         "w:hashValue=\"\" w:saltValue=\"\" w:spinCount=\"100000\"/>",
+         wdAllowOnlyFormFields},
         {"none", "", wdNoProtection},
     };
     for (const auto& c : cases) {

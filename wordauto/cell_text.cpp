@@ -1,5 +1,6 @@
 #include "wordauto/cell_text.h"
 
+#include "wordauto/xml_text.h"
 #include "wordauto/xml_util.h"
 
 #include <algorithm>
@@ -84,7 +85,8 @@ void appendText(pugi::xml_node run, std::string_view text)
     auto t = run.append_child("w:t");
     if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
         t.append_attribute("xml:space") = "preserve";
-    t.text().set(text.data(), text.size());
+    const std::string safe = xmlSafeText(text);
+    t.text().set(safe.data(), safe.size());
 }
 
 // One run of text; tabs and breaks become their elements.

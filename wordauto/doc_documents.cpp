@@ -36,11 +36,12 @@ constexpr std::string_view kBeforeProtection[] = {
     "w:documentType", "w:mailMerge", "w:revisionView", "w:trackRevisions", "w:doNotTrackMoves",
     "w:doNotTrackFormatting"};
 
+// A password leaves its hash behind. LibreOffice writes the hash and salt attributes empty
+// when no password was given: an empty hash is no password.
 bool hasPassword(pugi::xml_node protection)
 {
-    for (const char* a : {"w:hash", "w:hashValue", "w:cryptProviderType", "w:cryptAlgorithmSid",
-                          "w:algorithmName", "w:salt", "w:saltValue"})
-        if (protection.attribute(a))
+    for (const char* a : {"w:hash", "w:hashValue"})
+        if (*protection.attribute(a).value() != '\0')
             return true;
     return false;
 }

@@ -1,11 +1,15 @@
 #include "wordauto/document_model.h"
 
 #include "wordauto/word_error.h"
+#include "wordauto/xml_text.h"
 #include "wordauto/xml_util.h"
 
 #include <cstring>
 #include <algorithm>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace wordauto::detail {
 
@@ -156,7 +160,9 @@ std::shared_ptr<DocumentModel> DocumentModel::fromPackage(opc::Package package, 
 std::shared_ptr<DocumentModel> DocumentModel::open(const std::string& path, bool readOnly,
                                                    const opc::Limits& limits)
 {
-    return fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly);
+    // A file the user may not write opens read-only, as in Word (root may write any file).
+    const bool writable = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    return fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly || !writable);
 }
 
 std::shared_ptr<DocumentModel> DocumentModel::fromTemplate(const std::string& templatePath,
@@ -184,12 +190,15 @@ void DocumentModel::loadMain()
     mainPart_ = *main;
     // The largest part: parsed where it lies instead of copied once more.
     mainText_ = package_.takePart(mainPart_);
+    convertUtf16Part(mainText_, mainPart_, shown);
+    checkXmlText(mainText_, mainPart_, shown);
     const auto parsed = main_.load_buffer_inplace(mainText_.data(), mainText_.size(), kParseOptions,
                                                   pugi::encoding_utf8);
     if (!parsed)
         throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
                            + parsed.description() + ")",
                        shown);
+    checkXmlDepth(main_, mainPart_, shown);
     normalizeWordPrefix(main_);
     body_ = main_.document_element().child("w:body");
     if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body_)
@@ -338,13 +347,22 @@ void DocumentModel::touchRemoval()
     ++removalGen_;
 }
 
-void DocumentModel::serializeChangedParts()
+void DocumentModel::serializeChangedParts(const std::string& target)
 {
+    // What is written must be XML that other programs read: text that got into the tree
+    // unchecked stops the save before anything is written.
+    auto checked = [&](std::string xml, const std::string& partName) {
+        if (auto fault = xmlTextFault(xml))
+            throwFileError("Impossibile salvare il file (testo non ammesso in " + partName + ": "
+                               + *fault + ")",
+                           target);
+        return xml;
+    };
     if (mainChanged_)
-        package_.setPart(mainPart_, saveXml(main_, mainText_.size()));
+        package_.setPart(mainPart_, checked(saveXml(main_, mainText_.size()), mainPart_));
     for (auto& [name, part] : parts_)
         if (part.changed && part.doc)
-            package_.setPart(name, saveXml(*part.doc));
+            package_.setPart(name, checked(saveXml(*part.doc), name));
 }
 
 void DocumentModel::saveAs(const std::string& path)
@@ -357,7 +375,7 @@ void DocumentModel::saveAs(const std::string& path)
                            "stesso nome",
                            path_);
     }
-    serializeChangedParts();
+    serializeChangedParts(target);
     package_.saveAs(target);
     mainChanged_ = false;
     for (auto& [name, part] : parts_)

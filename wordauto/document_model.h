@@ -87,7 +87,7 @@ public:
 private:
     DocumentModel(opc::Package package, std::string path, bool readOnly);
     void loadMain();
-    void serializeChangedParts();
+    void serializeChangedParts(const std::string& target);
 
     opc::Package package_;
     std::string path_;

@@ -1,6 +1,8 @@
 #include "wordauto/form_field_xml.h"
 
+#include "wordauto/keyed_hash.h"
 #include "wordauto/word_error.h"
+#include "wordauto/xml_text.h"
 #include "wordauto/xml_util.h"
 
 #include <cstring>
@@ -249,7 +251,9 @@ void FormFieldXml::setResult(const std::string& text)
         run.append_copy(props);
     auto t = run.append_child("w:t");
     t.append_attribute("xml:space") = "preserve";
-    t.text().set(text.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : text.c_str());
+    // Characters XML cannot hold never reach the part.
+    const std::string safe = xmlSafeText(text);
+    t.text().set(safe.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : safe.c_str());
 }
 
 void FormFieldIndex::build(pugi::xml_node storyRoot)
@@ -360,17 +364,6 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
 
 namespace {
 
-// FNV-1a over the lower-cased bytes.
-std::size_t nameHash(std::string_view name)
-{
-    std::size_t h = 14695981039346656037ull;
-    for (const char c : name) {
-        h ^= static_cast<unsigned char>(lowerAscii(c));
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -387,7 +380,7 @@ bool sameName(std::string_view a, std::string_view b)
 std::size_t FormFieldIndex::slotOf(std::string_view name) const
 {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask)
+    for (std::size_t slot = keyedNameHash(name) & mask;; slot = (slot + 1) & mask)
         if (slots_[slot] == 0 || sameName(fields_[slots_[slot] - 1].name(), name))
             return slot;
 }

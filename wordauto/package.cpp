@@ -1,13 +1,16 @@
 #include "wordauto/package.h"
 
+#include "wordauto/keyed_hash.h"
 #include "wordauto/relationships_memo.h"
 #include "wordauto/word_error.h"
+#include "wordauto/xml_text.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -89,6 +92,7 @@ struct Package::Impl {
         std::string name;
         std::optional<zip_uint64_t> zipIndex; // set while the part is the original one
         mutable std::optional<std::string> content;
+        mutable bool verified = false; // inflated once whole: its data and CRC are sound
         bool modified = false;
     };
 
@@ -97,7 +101,7 @@ struct Package::Impl {
     std::string original;                    // the file's bytes, backing `reader`
     ZipPtr reader;
     std::vector<Entry> entries;              // package order
-    std::unordered_map<std::string, std::size_t> byLowerName;
+    std::unordered_map<std::string, std::size_t, detail::KeyedNameHash> byLowerName;
     mutable std::size_t inflatedTotal = 0;
 
     pugi::xml_document contentTypes;
@@ -166,8 +170,33 @@ struct Package::Impl {
         if (zip_fclose(zf) != 0)
             damaged("parte " + e.name + " non valida");
         inflatedTotal += data.size();
+        e.verified = true;
         e.content = std::move(data);
         return *e.content;
+    }
+
+    // A part copied into a saved file as it is stored must be sound: read through, it checks
+    // its compressed data and its CRC. Throws WordError naming the part.
+    void verifyStored(const Entry& e) const
+    {
+        if (e.verified)
+            return;
+        auto damagedPart = [&] {
+            throwFileError("Il documento è danneggiato (parte " + e.name
+                               + " illeggibile): impossibile salvarlo",
+                           displayPath);
+        };
+        zip_file_t* zf = zip_fopen_index(reader.get(), *e.zipIndex, 0);
+        if (!zf)
+            damagedPart();
+        char buf[65536];
+        std::size_t total = 0;
+        zip_int64_t n;
+        while ((n = zip_fread(zf, buf, sizeof buf)) > 0 && total <= limits.maxPartBytes)
+            total += static_cast<std::size_t>(n);
+        if (zip_fclose(zf) != 0 || n != 0)
+            damagedPart();
+        e.verified = true;
     }
 
     // The part as the zip stores it, for parts small enough to be worth comparing whole;
@@ -198,13 +227,29 @@ struct Package::Impl {
         return part;
     }
 
+    // The part's text as UTF-8 (converted into `converted` when it was UTF-16), once it is known
+    // to be text that XML allows.
+    std::string_view checkedXml(const std::string& xml, const std::string& partName,
+                                std::string& converted) const
+    {
+        std::string_view utf8 = xml;
+        if (xml.size() >= 2 && (xml[0] == '\xFF' || xml[0] == '\xFE')) {
+            converted = xml;
+            detail::convertUtf16Part(converted, partName, displayPath);
+            utf8 = converted;
+        }
+        detail::checkXmlText(utf8, partName, displayPath);
+        return utf8;
+    }
+
     void loadContentTypes()
     {
         const Entry* e = find(kContentTypesPart);
         if (!e)
             throwFileError("Il file non è un documento Word (manca l'elenco dei tipi di contenuto)",
                            displayPath);
-        const std::string& xml = inflate(*e);
+        std::string converted;
+        const std::string_view xml = checkedXml(inflate(*e), kContentTypesPart, converted);
         if (!contentTypes.load_buffer(xml.data(), xml.size(), pugi::parse_default,
                                       pugi::encoding_utf8)
             || !contentTypes.child("Types"))
@@ -243,20 +288,46 @@ Package Package::open(const std::string& path, const Limits& limits)
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             throwFileError("Il file non esiste", path);
-        throwFileError(std::string("Impossibile leggere il file (") + std::strerror(errno) + ")",
-                       path);
+        throwFileError("Impossibile leggere il file (" + systemErrorText(errno) + ")", path);
     }
     if (S_ISDIR(st.st_mode))
         throwFileError("Il percorso indica una cartella, non un documento", path);
+    // A FIFO or a device would block the read or never end it: only regular files are read,
+    // and the type is checked again on what was opened, without waiting for a writer.
+    auto notRegular = [&] {
+        throwFileError("Il percorso non indica un documento ma un file speciale (FIFO, dispositivo "
+                       "o socket)",
+                       path);
+    };
+    if (!S_ISREG(st.st_mode))
+        notRegular();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throwFileError("Impossibile leggere il file (" + systemErrorText(errno) + ")", path);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::fstat(fd, &st) != 0)
+        throwFileError("Impossibile leggere il file (" + systemErrorText(errno) + ")", path);
+    if (!S_ISREG(st.st_mode))
+        notRegular();
     if (static_cast<std::size_t>(st.st_size) > limits.maxFileBytes)
         throwFileError("Il file supera la dimensione massima consentita", path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throwFileError("Impossibile leggere il file", path);
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::size_t>(in.gcount()) != bytes.size())
-        throwFileError("Impossibile leggere il file", path);
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throwFileError("Impossibile leggere il file (" + systemErrorText(errno) + ")", path);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got != bytes.size())
+        throwFileError("Impossibile leggere il file (il file è cambiato durante la lettura)", path);
     return fromBytes(std::move(bytes), path, limits);
 }
 
@@ -452,9 +523,10 @@ std::vector<Relationship> Package::relationships(const std::string& sourcePart) 
     if (stored)
         if (auto known = rememberedRelationships(*stored))
             return std::move(*known);
-    const std::string& xml = impl_->inflate(*entry);
+    std::string converted;
+    const std::string_view xml = impl_->checkedXml(impl_->inflate(*entry), relsName, converted);
     pugi::xml_document doc;
-    if (!doc.load_buffer(xml.data(), xml.size()))
+    if (!doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8))
         impl_->damaged("relazioni di " + (sourcePart.empty() ? std::string("pacchetto") : sourcePart)
                        + " non valide");
     for (auto r : doc.child("Relationships").children("Relationship")) {
@@ -535,6 +607,9 @@ std::optional<std::string> Package::relatedPart(const std::string& sourcePart,
 
 std::string Package::toBytes() const
 {
+    for (const auto& e : impl_->entries)
+        if (!e.modified && e.zipIndex)
+            impl_->verifyStored(e);
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
@@ -574,7 +649,7 @@ std::string Package::toBytes() const
         }
     }
     if (zip_close(z) != 0)
-        fail(zip_strerror(z));
+        fail("compressione non riuscita");
 
     std::string bytes;
     bool ok = zip_source_open(out) == 0;
@@ -613,16 +688,65 @@ void setWriteFaultHook(std::function<void(std::size_t bytesWritten)> hook)
     writeFaultHook() = std::move(hook);
 }
 
-void writeFileAtomically(const std::string& path, const std::string& bytes)
+namespace {
+
+std::string folderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmp = dir + "/." + base + ".tmp-XXXXXX";
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
 
+// The file a save of `path` writes: the end of its chain of symbolic links, so that saving
+// through a link updates the document it points to instead of replacing the link.
+std::string finalPath(const std::string& path)
+{
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::vector<char> buf(PATH_MAX);
+        const ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buf.size())
+            throwFileError("Impossibile salvare il file (collegamento simbolico illeggibile)", path);
+        std::string target(buf.data(), static_cast<std::size_t>(n));
+        p = target.front() == '/' ? target : folderOf(p) + "/" + target;
+    }
+    throwFileError("Impossibile salvare il file (" + systemErrorText(ELOOP) + ")", path);
+}
+
+} // namespace
+
+void writeFileAtomically(const std::string& path, const std::string& bytes)
+{
+    auto refuse = [&](const std::string& cause) {
+        throwFileError("Impossibile salvare il file (" + cause + ")", path);
+    };
+    const std::string target = finalPath(path);
+    const std::string dir = folderOf(target);
+    const auto slash = target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+
+    // The file is replaced only if the user may write it, as the real user with the effective
+    // ids (root may write whatever its mode, as everywhere on Unix). The folder being writable
+    // is not enough: renaming over a file needs only that.
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists) {
+        if (S_ISDIR(old.st_mode))
+            refuse(systemErrorText(EISDIR));
+        if (!S_ISREG(old.st_mode))
+            refuse("il percorso non indica un documento ma un file speciale");
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            refuse(errno == EACCES || errno == EPERM ? std::string("Il file è di sola lettura")
+                                                     : systemErrorText(errno));
+    }
+
+    std::string tmp = dir + "/." + base + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
-        throwFileError(std::string("Impossibile salvare il file (") + std::strerror(errno) + ")", path);
+        refuse(errno == EACCES || errno == EPERM ? "Permesso negato: la cartella non è scrivibile"
+                                                 : systemErrorText(errno));
 
     int error = 0;
     bool interrupted = false;
@@ -651,29 +775,34 @@ void writeFileAtomically(const std::string& path, const std::string& bytes)
     auto fail = [&](const std::string& cause) {
         ::close(fd);
         ::unlink(tmp.c_str());
-        throwFileError("Impossibile salvare il file (" + cause + ")", path);
+        refuse(cause);
     };
     if (interrupted)
         fail("scrittura interrotta");
     if (error)
-        fail(std::strerror(error));
+        fail(systemErrorText(error));
 
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
+    // The new file takes the place of the old one with its permissions, and its owner and
+    // group where the user may give them (a user may give a file only to its own groups).
+    if (exists) {
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         ::fchmod(fd, old.st_mode & 07777);
-    else
+    } else {
         ::fchmod(fd, 0644);
+    }
     if (::fsync(fd) != 0)
-        fail(std::strerror(errno));
+        fail(systemErrorText(errno));
     if (::close(fd) != 0) {
         const int e = errno;
         ::unlink(tmp.c_str());
-        throwFileError(std::string("Impossibile salvare il file (") + std::strerror(e) + ")", path);
+        refuse(systemErrorText(e));
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
         const int e = errno;
         ::unlink(tmp.c_str());
-        throwFileError(std::string("Impossibile salvare il file (") + std::strerror(e) + ")", path);
+        refuse(systemErrorText(e));
     }
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {

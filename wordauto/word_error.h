@@ -16,4 +16,8 @@ public:
 // "<cause>: <path>" with the path quoted, the form every file error takes.
 [[noreturn]] void throwFileError(const std::string& cause, const std::string& path);
 
+// The Italian text of a system error number ("Permesso negato", "Spazio su disco esaurito"):
+// the system's own text is English whatever the user's language.
+std::string systemErrorText(int error);
+
 } // namespace wordauto

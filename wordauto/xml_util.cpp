@@ -1,18 +1,28 @@
 #include "wordauto/xml_util.h"
 
 #include "wordauto/word_error.h"
+#include "wordauto/xml_text.h"
 
 namespace wordauto::detail {
 
 void loadXml(pugi::xml_document& doc, const std::string& text, const std::string& partName,
              const std::string& displayPath)
 {
+    std::string converted;
+    std::string_view utf8 = text;
+    if (text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE')) {
+        converted = text;
+        convertUtf16Part(converted, partName, displayPath);
+        utf8 = converted;
+    }
+    checkXmlText(utf8, partName, displayPath);
     const auto result =
-        doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+        doc.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
     if (!result)
         throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": "
                            + result.description() + ")",
                        displayPath);
+    checkXmlDepth(doc, partName, displayPath);
 }
 
 namespace {

@@ -1,0 +1,304 @@
+#include "wordauto/xml_text.h"
+
+#include "wordauto/word_error.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace wordauto::detail {
+
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+constexpr std::uint64_t hasZeroByte(std::uint64_t v) { return (v - kOnes) & ~v & kHighs; }
+
+// Whether any of the 8 bytes needs a closer look: not ASCII, a control character, or the start
+// of a reference or of a comment, CDATA section, declaration or processing instruction.
+// Most of a part is plain ASCII markup, which this lets through 8 bytes at a time.
+bool needsLook(std::uint64_t w)
+{
+    return ((w & kHighs) | ((w - 0x20 * kOnes) & ~w & kHighs) | hasZeroByte(w ^ ('&' * kOnes))
+            | hasZeroByte(w ^ ('!' * kOnes)) | hasZeroByte(w ^ ('?' * kOnes)))
+           != 0;
+}
+
+bool isXmlChar(std::uint32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
+           || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+std::string forbidden(std::uint32_t c)
+{
+    return "carattere di codice " + std::to_string(c) + " non ammesso";
+}
+
+// Length of the UTF-8 sequence at p (of at most n bytes) and its code point, or 0 when the
+// bytes are not UTF-8 (overlong forms and surrogates included).
+std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp)
+{
+    const unsigned char c = p[0];
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0F;
+        if (c == 0xE0)
+            lo = 0xA0;
+        else if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (n < len || p[1] < lo || p[1] > hi)
+        return 0;
+    for (std::size_t i = 1; i < len; ++i) {
+        if (i > 1 && (p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    return len;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The reference starting at text[0] == '&': fine when it names a predefined entity or a
+// character XML allows.
+std::optional<std::string> referenceFault(std::string_view text)
+{
+    constexpr std::size_t kLongest = 12; // "&#x0010FFFF;" and the like
+    const auto semi = text.substr(0, kLongest + 2).find(';');
+    if (semi == std::string_view::npos)
+        return std::string("carattere & non seguito da un riferimento");
+    const std::string_view name = text.substr(1, semi - 1);
+    if (name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot")
+        return std::nullopt;
+    if (name.size() < 2 || name[0] != '#')
+        return "entità non definita &" + xmlSafeText(name) + ";";
+    const bool hex = name[1] == 'x';
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    if (digits.empty())
+        return std::string("riferimento a un carattere non valido");
+    std::uint32_t cp = 0;
+    for (const char d : digits) {
+        int v;
+        if (d >= '0' && d <= '9')
+            v = d - '0';
+        else if (hex && d >= 'a' && d <= 'f')
+            v = d - 'a' + 10;
+        else if (hex && d >= 'A' && d <= 'F')
+            v = d - 'A' + 10;
+        else
+            return std::string("riferimento a un carattere non valido");
+        cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+        if (cp > 0x10FFFF)
+            return std::string("riferimento a un carattere non valido");
+    }
+    if (!isXmlChar(cp))
+        return forbidden(cp);
+    return std::nullopt;
+}
+
+// Checks encoding and characters of text; with `markup`, references and the sections whose
+// text is taken literally (comments, CDATA, processing instructions) too.
+std::optional<std::string> scan(std::string_view text, bool markup)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (!needsLook(w)) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char c = p[i];
+        if (c >= 0x80) {
+            std::uint32_t cp;
+            const std::size_t len = decodeUtf8(p + i, n - i, cp);
+            if (len == 0)
+                return std::string("testo non codificato in UTF-8");
+            if (!isXmlChar(cp))
+                return forbidden(cp);
+            i += len;
+            continue;
+        }
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return forbidden(c);
+        if (markup && c == '&') {
+            if (auto fault = referenceFault(text.substr(i)))
+                return fault;
+        } else if (markup && (c == '!' || c == '?') && i > 0 && p[i - 1] == '<') {
+            const std::string_view rest = text.substr(i);
+            std::string_view close;
+            if (c == '?')
+                close = "?>";
+            else if (rest.substr(0, 3) == "!--")
+                close = "-->";
+            else if (rest.substr(0, 8) == "![CDATA[")
+                close = "]]>";
+            else if (rest.substr(0, 8) == "!DOCTYPE")
+                return std::string("dichiarazione DOCTYPE non ammessa");
+            if (!close.empty()) {
+                // An unclosed section is the parser's to report; its text is checked all the same.
+                const auto end = rest.find(close);
+                const std::size_t len = end == std::string_view::npos ? rest.size() : end + close.size();
+                if (auto fault = scan(rest.substr(1, len - 1), false))
+                    return fault;
+                i += len;
+                continue;
+            }
+        }
+        ++i;
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void invalidPart(const std::string& cause, const std::string& partName,
+                              const std::string& displayPath)
+{
+    throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": " + cause + ")",
+                   displayPath);
+}
+
+// Names UTF-8 as the encoding in the XML declaration at the start of text, if it names one.
+void declareUtf8(std::string& text)
+{
+    if (text.compare(0, 5, "<?xml") != 0)
+        return;
+    const auto end = text.find("?>");
+    const auto attr = text.find("encoding", 5);
+    if (end == std::string::npos || attr == std::string::npos || attr > end)
+        return;
+    const auto open = text.find_first_of("\"'", attr);
+    if (open == std::string::npos || open > end)
+        return;
+    const auto close = text.find(text[open], open + 1);
+    if (close == std::string::npos || close > end)
+        return;
+    text.replace(open + 1, close - open - 1, "UTF-8");
+}
+
+} // namespace
+
+void convertUtf16Part(std::string& text, const std::string& partName, const std::string& displayPath)
+{
+    if (text.size() < 2)
+        return;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    if (!little && !(b0 == 0xFE && b1 == 0xFF))
+        return;
+    auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(text[i]);
+        const auto b = static_cast<unsigned char>(text[i + 1]);
+        return static_cast<std::uint32_t>(little ? a | (b << 8) : (a << 8) | b);
+    };
+    if (text.size() % 2 != 0)
+        invalidPart("testo UTF-16 troncato", partName, displayPath);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 2; i < text.size(); i += 2) {
+        std::uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < text.size()) {
+            const std::uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            invalidPart("testo UTF-16 non valido", partName, displayPath);
+        appendUtf8(out, cp);
+    }
+    declareUtf8(out);
+    text = std::move(out);
+}
+
+std::optional<std::string> xmlTextFault(std::string_view text) { return scan(text, true); }
+
+void checkXmlText(std::string_view text, const std::string& partName, const std::string& displayPath)
+{
+    if (auto fault = xmlTextFault(text))
+        invalidPart(*fault, partName, displayPath);
+}
+
+void checkXmlDepth(pugi::xml_document& doc, const std::string& partName,
+                   const std::string& displayPath)
+{
+    // pugixml's own walk keeps the depth: cheaper than stepping through the tree from here.
+    struct DepthBound : pugi::xml_tree_walker {
+        bool for_each(pugi::xml_node&) override
+        {
+            tooDeep = depth() >= static_cast<int>(kMaxXmlDepth);
+            return !tooDeep;
+        }
+        bool tooDeep = false;
+    } walker;
+    doc.traverse(walker);
+    if (walker.tooDeep)
+        invalidPart("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli", partName,
+                    displayPath);
+}
+
+std::string xmlSafeText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t cp;
+        const std::size_t len = decodeUtf8(p + i, text.size() - i, cp);
+        if (len == 0) {
+            appendUtf8(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        if (isXmlChar(cp))
+            out.append(text.substr(i, len));
+        else if (cp >= 0x20)
+            appendUtf8(out, 0xFFFD);
+        i += len;
+    }
+    return out;
+}
+
+} // namespace wordauto::detail

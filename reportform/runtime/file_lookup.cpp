@@ -1,4 +1,4 @@
-#include "framework/file_lookup.h"
+#include "reportform/runtime/file_lookup.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 
 #include <cctype>
 
-namespace framework {
+namespace vendrik {
 
 namespace {
 
@@ -22,9 +22,10 @@ bool isPlainFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Plain, visible files in the order readdir gives them.
+// Plain files in the order readdir gives them; those whose name begins with a point only when
+// asked for.
 template <typename F>
-void forEachFile(const std::string& folder, F&& f)
+void forEachFile(const std::string& folder, F&& f, bool withHidden = false)
 {
     const std::string dir = folder.empty() ? "." : folder;
     DIR* d = ::opendir(dir.c_str());
@@ -32,7 +33,7 @@ void forEachFile(const std::string& folder, F&& f)
         return;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name.empty() || name[0] == '.')
+        if (name.empty() || (name[0] == '.' && !withHidden))
             continue;
         if (!isPlainFile(dir + "/" + name))
             continue;
@@ -92,7 +93,7 @@ FolderLookup::~FolderLookup()
 std::optional<std::string> FolderLookup::findFile(const std::string& name) const
 {
     if (fd_ < 0)
-        return framework::findFile(folder_, name);
+        return vendrik::findFile(folder_, name);
     struct stat st {};
     if (::fstatat(fd_, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
         return joinPath(folder_, name);
@@ -128,15 +129,18 @@ bool matchesPattern(const std::string& name, const std::string& pattern)
     return p == pattern.size();
 }
 
-std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern)
+std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern, bool withHidden)
 {
     std::vector<std::string> names;
-    forEachFile(folder, [&](const std::string& name) {
-        if (matchesPattern(name, pattern))
-            names.push_back(name);
-        return true;
-    });
+    forEachFile(
+        folder,
+        [&](const std::string& name) {
+            if (matchesPattern(name, pattern))
+                names.push_back(name);
+            return true;
+        },
+        withHidden);
     return names;
 }
 
-} // namespace framework
+} // namespace vendrik

@@ -2,7 +2,8 @@
 # The one test command: installs what is missing, then
 #   1. the release build with warnings as errors, and every test;
 #   2. the address/undefined-behaviour sanitizer build, and every test again;
-#   3. the package reader fuzzer, built with clang, for a bounded time from a fresh seed corpus.
+#   3. the package reader fuzzer, built with clang, for a bounded time from a fresh seed corpus;
+#   4. the report definition fuzzer, the same way, for a shorter time.
 # Any failing step fails the script.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 jobs=$(nproc)
 fuzz_seconds=${QUARVELLO_FUZZ_SECONDS:-60}
+definition_fuzz_seconds=${QUARVELLO_DEFINITION_FUZZ_SECONDS:-30}
 
 export QT_QPA_PLATFORM=offscreen
 
@@ -71,7 +73,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run
 
 stage "Fuzzer build (clang, libFuzzer)"
 CC=clang CXX=clang++ configure build-fuzz -DQUARVELLO_FUZZ=ON -DQUARVELLO_BENCH=OFF
-cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus
+cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus definition_parser_fuzz
 
 stage "Fuzzing the package reader for ${fuzz_seconds} s"
 # The seeds are written anew each run; inputs the fuzzer kept from earlier runs stay beside them.
@@ -93,6 +95,24 @@ if ((fuzz_rc != 0)); then
 fi
 grep -E '^(Done|stat::)' build-fuzz/fuzz.log || tail -n 20 build-fuzz/fuzz.log
 
+stage "Fuzzing the report definition reader for ${definition_fuzz_seconds} s"
+# Seeds: the sample definitions.
+mkdir -p build-fuzz/definition-corpus
+cp data/reports/*.TXT build-fuzz/definition-corpus/
+fuzz_rc=0
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    build-fuzz/fuzz/definition_parser_fuzz \
+    -max_total_time="$definition_fuzz_seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+    -dict=fuzz/definition_parser.dict -artifact_prefix=build-fuzz/artifacts/ -print_final_stats=1 \
+    build-fuzz/definition-corpus >build-fuzz/definition-fuzz.log 2>&1 || fuzz_rc=$?
+if ((fuzz_rc != 0)); then
+    grep -v -E '^#[0-9]+' build-fuzz/definition-fuzz.log | tail -n 120
+    echo "test.sh: the fuzzer found a failing definition (log: build-fuzz/definition-fuzz.log):" >&2
+    ls -1 build-fuzz/artifacts/ >&2
+    exit "$fuzz_rc"
+fi
+grep -E '^(Done|stat::)' build-fuzz/definition-fuzz.log || tail -n 20 build-fuzz/definition-fuzz.log
+
 stage "Summary"
-echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s of fuzzing without a finding"
+echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s and ${definition_fuzz_seconds} s of fuzzing without a finding"
 echo "tests: ${passed} passed, ${failed} failed"

@@ -333,6 +333,34 @@ TEST(DefinitionDecodeTest, BinaryBytesGiveTheFirstBlockMessage)
     EXPECT_EQ(outcome.message, QStringLiteral("Errore nel blocco [DESC]"));
 }
 
+TEST(SampleDefinitionsTest, EachSampleGivesTheOutcomeItShows)
+{
+    const struct {
+        const char* file;
+        const char* message; // empty: loads
+    } cases[] = {
+        {"CANTIERI.TXT", ""},
+        {"IMPRESE.TXT", ""},
+        {"VERIFICHE.TXT", "Errore nel blocco [SORT]"},
+        // Without its GP marker, HP has no end either.
+        {"SCHEDE.TXT", "Errore nel blocco [XCOM-HP]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const DefinitionText read = readDefinition(QStringLiteral(SAMPLE_REPORTS_DIR "/") + QString::fromLatin1(c.file));
+        ASSERT_TRUE(read.ok);
+        ReportDefinition d;
+        EXPECT_EQ(parseDefinition(read.text, d).message, QString::fromLatin1(c.message));
+        EXPECT_FALSE(d.description.isEmpty());
+    }
+    ReportDefinition imprese;
+    parseDefinition(readDefinition(QStringLiteral(SAMPLE_REPORTS_DIR "/IMPRESE.TXT")).text, imprese);
+    EXPECT_EQ(imprese.files, (QStringList{QStringLiteral("IMPRESE.DBF"), QStringLiteral("ADDETTI.DBF")}));
+    EXPECT_TRUE(imprese.description.contains(QStringLiteral("Qualità")));
+    EXPECT_TRUE(imprese.section(SectionId::GP).entries.isEmpty());
+    EXPECT_EQ(imprese.section(SectionId::HP).entries.value(0).value, QStringLiteral("Ragione sociale;Città;Addetti"));
+}
+
 class DefinitionFileTest : public testsupport::TempDirTest {};
 
 TEST_F(DefinitionFileTest, FilesAreReadWithinTheLimitAndOthersRefusedByName)

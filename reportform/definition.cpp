@@ -95,30 +95,24 @@ QString readSections(const QString& xcom, ReportDefinition& out)
 
 ParseOutcome parseDefinition(const QString& text, ReportDefinition& out)
 {
-    const auto fail = [](const QString& name) { return ParseOutcome{false, blockError(name)}; };
-    const auto desc = block(text, QStringLiteral("DESC"));
-    if (!desc)
-        return fail(QStringLiteral("DESC"));
-    out.description = *desc;
-    const auto file = block(text, QStringLiteral("FILE"));
-    if (!file)
-        return fail(QStringLiteral("FILE"));
-    out.files = nonBlankLines(*file);
-    const auto sort = block(text, QStringLiteral("SORT"));
-    if (!sort)
-        return fail(QStringLiteral("SORT"));
-    out.sort = trimBlanks(*sort);
-    const auto loop = block(text, QStringLiteral("LOOP"));
-    if (!loop)
-        return fail(QStringLiteral("LOOP"));
-    out.loop = *loop;
-    const auto tabl = block(text, QStringLiteral("TABL"));
-    if (!tabl)
-        return fail(QStringLiteral("TABL"));
-    out.tables = nonBlankLines(*tabl);
+    // In the order they are taken; the first one missing ends the parse.
+    using Store = void (*)(const QString& content, ReportDefinition& out);
+    static const std::pair<const char*, Store> blocks[] = {
+        {"DESC", [](const QString& c, ReportDefinition& d) { d.description = c; }},
+        {"FILE", [](const QString& c, ReportDefinition& d) { d.files = nonBlankLines(c); }},
+        {"SORT", [](const QString& c, ReportDefinition& d) { d.sort = trimBlanks(c); }},
+        {"LOOP", [](const QString& c, ReportDefinition& d) { d.loop = c; }},
+        {"TABL", [](const QString& c, ReportDefinition& d) { d.tables = nonBlankLines(c); }},
+    };
+    for (const auto& [name, store] : blocks) {
+        const auto content = block(text, QLatin1String(name));
+        if (!content)
+            return {false, blockError(QLatin1String(name))};
+        store(*content, out);
+    }
     const auto xcom = block(text, QStringLiteral("XCOM"));
     if (!xcom)
-        return fail(QStringLiteral("XCOM"));
+        return {false, blockError(QStringLiteral("XCOM"))};
     const QString message = readSections(*xcom, out);
     return {message.isEmpty(), message};
 }

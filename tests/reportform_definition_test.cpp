@@ -2,6 +2,7 @@
 // what reading a definition file does with damaged or huge files.
 #include "reportform/definition.h"
 #include "reportform/display_lines.h"
+#include "tests/qstring_printer.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,6 @@
 #include <QStringList>
 
 #include <filesystem>
-#include <ostream>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "reportform/runtime/dates.h"
 #include "reportform/runtime/dialog_units.h"
 #include "reportform/vendrik_reports.h"
+#include "tests/qstring_printer.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +23,6 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include <ostream>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

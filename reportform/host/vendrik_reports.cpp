@@ -34,12 +34,13 @@ void printLoaded(const vendrik::GWrprt& form)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QStringList args = QApplication::arguments().mid(1);
-    if (args.isEmpty()) {
+    // Before the application: the usage needs no display.
+    if (argc < 2) {
         QTextStream(stderr) << "uso: vendrik-reports CARTELLA [MASCHERA...]\n";
         return 2;
     }
+    QApplication app(argc, argv);
+    QStringList args = QApplication::arguments().mid(1);
     // The form appends the masks to the folder text as it stands.
     QString folder = args.takeFirst();
     if (!folder.endsWith(u'/'))

@@ -1,21 +1,14 @@
 #pragma once
 
-#include <QDate>
-#include <QString>
+// The process-wide date format is the library's, so the report form shows dates as the program
+// does.
+#include "reportform/runtime/dates.h"
 
 namespace framework {
-
-// The process-wide date format and two-digit-year epoch, set once when the main window is
-// built: dates show as "dd.mm.yyyy" and a two-digit year reads as a year from the epoch on
-// (epoch 2000: 05 is 2005).
-void setDateFormat(const QString& format);
-void setYearEpoch(int firstYear);
-QString dateFormat();
-int yearEpoch();
-
-// A date typed or read from a document: "d.m.yyyy", "dd.mm.yy" and the like, with '.', '/' or
-// '-' between the parts; an invalid QDate when the text is not a date.
-QDate parseDate(const QString& text);
-QString formatDate(const QDate& date);
-
+using vendrik::dateFormat;
+using vendrik::formatDate;
+using vendrik::parseDate;
+using vendrik::setDateFormat;
+using vendrik::setYearEpoch;
+using vendrik::yearEpoch;
 } // namespace framework

@@ -2,8 +2,8 @@
 # The one test command: installs what is missing, then
 #   1. the release build with warnings as errors, and every test;
 #   2. the address/undefined-behaviour sanitizer build, and every test again;
-#   3. the package reader and help file reader fuzzers, built with clang, each for a bounded
-#      time from a fresh seed corpus.
+#   3. the package reader, help file reader and report definition fuzzers, built with clang,
+#      each for a bounded time from a fresh seed corpus.
 # Any failing step fails the script.
 set -euo pipefail
 
@@ -12,6 +12,7 @@ root=$(pwd)
 jobs=$(nproc)
 fuzz_seconds=${QUARVELLO_FUZZ_SECONDS:-60}
 chm_fuzz_seconds=${QUARVELLO_CHM_FUZZ_SECONDS:-30}
+definition_fuzz_seconds=${QUARVELLO_DEFINITION_FUZZ_SECONDS:-30}
 
 export QT_QPA_PLATFORM=offscreen
 
@@ -73,7 +74,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run
 
 stage "Fuzzer build (clang, libFuzzer)"
 CC=clang CXX=clang++ configure build-fuzz -DQUARVELLO_FUZZ=ON -DQUARVELLO_BENCH=OFF
-cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus chm_reader_fuzz help_file
+cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus chm_reader_fuzz help_file definition_parser_fuzz
 
 # Runs one fuzzer on its corpus for a bounded time; a failing input stops the script.
 fuzz() {
@@ -106,6 +107,12 @@ mkdir -p build-fuzz/chm-corpus
 cp build-fuzz/ORMK.CHM data/help/sommario.hhc data/help/indice.hhk build-fuzz/chm-corpus/
 fuzz chm_reader_fuzz "$chm_fuzz_seconds" build-fuzz/chm-corpus -max_len=32768 -dict=fuzz/chm_reader.dict
 
+stage "Fuzzing the report definition reader for ${definition_fuzz_seconds} s"
+# Seeds: the sample definitions.
+mkdir -p build-fuzz/definition-corpus
+cp data/reports/*.TXT build-fuzz/definition-corpus/
+fuzz definition_parser_fuzz "$definition_fuzz_seconds" build-fuzz/definition-corpus -max_len=16384 -dict=fuzz/definition_parser.dict
+
 stage "Summary"
-echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s and ${chm_fuzz_seconds} s of fuzzing without a finding"
+echo "ctest in build/ and build-asan/, then ${fuzz_seconds} s, ${chm_fuzz_seconds} s and ${definition_fuzz_seconds} s of fuzzing without a finding"
 echo "tests: ${passed} passed, ${failed} failed"

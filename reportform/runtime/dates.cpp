@@ -1,8 +1,8 @@
-#include "framework/dates.h"
+#include "reportform/runtime/dates.h"
 
 #include <QRegularExpression>
 
-namespace framework {
+namespace vendrik {
 
 namespace {
 QString& formatSetting()
@@ -52,4 +52,4 @@ QString formatDate(const QDate& date)
     return date.isValid() ? date.toString(dateFormat()) : QString();
 }
 
-} // namespace framework
+} // namespace vendrik

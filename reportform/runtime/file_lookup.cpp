@@ -1,4 +1,4 @@
-#include "framework/file_lookup.h"
+#include "reportform/runtime/file_lookup.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 
 #include <cctype>
 
-namespace framework {
+namespace vendrik {
 
 namespace {
 
@@ -32,7 +32,7 @@ bool isPlainFile(const std::string& path)
 // Plain, visible files in the order readdir gives them. The entry's type from the listing
 // saves a stat per file; links and file systems that do not tell are stat'ed.
 template <typename F>
-void forEachFile(const std::string& folder, F&& f)
+void forEachFile(const std::string& folder, F&& f, bool withHidden = false)
 {
     const std::string dir = folder.empty() ? "." : folder;
     DIR* d = ::opendir(dir.c_str());
@@ -40,7 +40,7 @@ void forEachFile(const std::string& folder, F&& f)
         return;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name.empty() || name[0] == '.')
+        if (name.empty() || (name[0] == '.' && !withHidden))
             continue;
         const bool plain = e->d_type == DT_REG
             || ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && isPlainFile(dir + "/" + name));
@@ -166,14 +166,17 @@ bool matchesPattern(const std::string& name, const std::string& pattern)
     return p == pattern.size();
 }
 
-std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern)
+std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern, bool withHidden)
 {
     std::vector<std::string> names;
-    forEachFile(folder, [&](const std::string& name) {
-        if (matchesPattern(name, pattern))
-            names.push_back(name);
-        return true;
-    });
+    forEachFile(
+        folder,
+        [&](const std::string& name) {
+            if (matchesPattern(name, pattern))
+                names.push_back(name);
+            return true;
+        },
+        withHidden);
     return names;
 }
 
@@ -194,4 +197,4 @@ std::vector<std::string> FolderListing::matching(const std::string& pattern) con
     return names;
 }
 
-} // namespace framework
+} // namespace vendrik

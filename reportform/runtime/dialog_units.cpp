@@ -1,4 +1,4 @@
-#include "app/dialog_units.h"
+#include "reportform/runtime/dialog_units.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace app {
+namespace vendrik {
 
 QFont dialogFont()
 {
@@ -60,4 +60,4 @@ void applyDialogUnits(QWidget* form)
     }
 }
 
-} // namespace app
+} // namespace vendrik

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "reportform/vendrik_export.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace vendrik {
+
+// A text is divided into lines at each line end (CR LF, and a lone CR or LF as well); a line end
+// that closes the text starts no further line, so "" has no line and "a\r\n" one.
+//
+// Display lines of a width: a tab goes to the next column that is a multiple of the tab size;
+// without wrap a line keeps its first `lineLen` columns, with wrap it goes on over further
+// display lines, broken at the last blank that fits (a longer word is cut at the width).
+// The callback gets each display line unpadded; it returns false to stop.
+VENDRIK_EXPORT void forEachDisplayLine(const QString& text, int lineLen, int tabSize, bool wrap,
+                                       const std::function<bool(const QString&)>& take);
+
+// Blanks, tabs and line ends removed at both ends, or at the end only.
+VENDRIK_EXPORT QString trimBlanks(const QString& text);
+VENDRIK_EXPORT QString trimTrailingBlanks(const QString& text);
+
+// The display lines of `text`, each padded with blanks to `lineLen`; blank ones only when
+// `keepEmpty`.
+VENDRIK_EXPORT QStringList memoLines(const QString& text, int lineLen, int tabSize, bool wrap, bool keepEmpty);
+
+// The lines of `memo` without their trailing blanks, joined: each taken line is followed by
+// `sep` unless it is the text's last line; blank lines are taken only when `keepEmpty`. The
+// result loses its leading and trailing blanks (a separator after the last taken line stays).
+VENDRIK_EXPORT QString memoToString(const QString& memo, bool keepEmpty = false, const QString& sep = {});
+
+} // namespace vendrik

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "reportform/vendrik_export.h"
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vendrik {
+
+// File names inside the program's folders are matched without regard to case, as the file
+// system the program was made for did: "0.00.01.doc" finds 0.00.01.DOC.
+
+// The path of the file named `name` in `folder` ("" for the current folder), whatever the case
+// of its letters; nothing when there is none (folders do not count).
+VENDRIK_EXPORT std::optional<std::string> findFile(const std::string& folder, const std::string& name);
+inline bool fileExists(const std::string& folder, const std::string& name)
+{
+    return findFile(folder, name).has_value();
+}
+
+// Looks files up in one folder again and again: the folder is opened once, so each lookup
+// resolves one name instead of the whole path; and a name in other letter case is found in a
+// table of the folder's names, listed once and again only when a name is not (or no longer)
+// where the table says, so a dossier whose files are all spelt "1.01.01.doc" is not listed
+// once per file.
+class VENDRIK_EXPORT FolderLookup {
+public:
+    explicit FolderLookup(std::string folder);
+    ~FolderLookup();
+    FolderLookup(const FolderLookup&) = delete;
+    FolderLookup& operator=(const FolderLookup&) = delete;
+
+    // As findFile(folder, name).
+    std::optional<std::string> findFile(const std::string& name) const;
+
+private:
+    bool isPlainFileHere(const std::string& name) const;
+    void listAgain() const;
+
+    std::string folder_;
+    int fd_ = -1;
+    // The folder's plain files by their name in lower case; the first in listing order wins.
+    mutable std::unordered_map<std::string, std::string> byLowerCase_;
+    mutable bool listed_ = false;
+};
+
+// True when the folder exists and can be listed.
+VENDRIK_EXPORT bool folderExists(const std::string& folder);
+
+// Names of the plain files of `folder` that match `pattern` ('?' one character, '*' any run,
+// letters compared without regard to case), in the order the folder listing gives them.
+// Folders are not listed, nor files whose name begins with a point unless `withHidden`.
+VENDRIK_EXPORT std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern,
+                                                  bool withHidden = false);
+
+// One listing of a folder's plain, visible files, filtered as often as needed: what
+// listFiles(folder, pattern) gives for each pattern, without listing the folder again.
+class VENDRIK_EXPORT FolderListing {
+public:
+    explicit FolderListing(const std::string& folder);
+    std::vector<std::string> matching(const std::string& pattern) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
+VENDRIK_EXPORT bool matchesPattern(const std::string& name, const std::string& pattern);
+
+// folder + "/" + name, or name alone for the current folder.
+VENDRIK_EXPORT std::string joinPath(const std::string& folder, const std::string& name);
+
+} // namespace vendrik

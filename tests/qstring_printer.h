@@ -1,0 +1,10 @@
+#pragma once
+
+// Failed comparisons of QString print the text, not its bytes.
+#include <QString>
+
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE

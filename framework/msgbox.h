@@ -15,8 +15,9 @@ namespace framework {
 inline constexpr const char* kProgramTitle = "Quarvello";
 inline constexpr const char* kInfoCaption = "INFO";
 
-// Shows a modal box and returns answer::Ok, Yes or No. Buttons other than Sì/No give a single
-// OK. CR LF in the text breaks lines.
+// Shows a modal box and returns answer::Ok, Yes, No or Cancel (Annulla of a mb::YesNoCancel
+// box). Buttons other than Sì/No and Sì/No/Annulla give a single OK. CR LF in the text breaks
+// lines.
 int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type);
 // The framework's error box: no owner, the program title, stop icon, OK.
 void errorBox(const QString& text);
@@ -35,8 +36,8 @@ struct ShownBox {
 //
 // Every box is recorded. While answers are queued or scripted mode is on, no dialog is shown:
 // the next queued answer is returned. With the queue empty in scripted mode an OK-only box
-// returns OK, while a Sì/No box ends the process through qFatal with its caption and text:
-// nobody decided that answer, so the run must not go on with a guess. A queued answer the box
+// returns OK, while a box that asks (Sì/No, Sì/No/Annulla) ends the process through qFatal with
+// its caption and text: nobody decided that answer, so the run must not go on with a guess. A queued answer the box
 // cannot give (Sì to an OK box, OK to a Sì/No box) ends it the same way, since the script is
 // out of step with the boxes.
 class MessageBoxLog {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <map>
 #include <memory>
@@ -97,7 +98,14 @@ public:
         progress.push_back(r);
         return std::make_unique<RecordingProgress>(r);
     }
-    void pumpEvents() override { ++pumps; }
+    // Runs at every pass of the event loop, as a user's action would.
+    std::function<void()> onPump;
+    void pumpEvents() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
 
     void treeSuspendUpdate() override { ++suspendDepth; }
     void treeRestoreUpdate() override { --suspendDepth; }

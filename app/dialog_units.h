@@ -24,7 +24,8 @@ QRect dialogUnitsToPixels(const QFont& font, int x, int y, int w, int h);
 std::optional<QRect> parseDialogUnits(const QString& text);
 
 // Puts `form` in the dialog font and gives it and every descendant that carries the property
-// its designed geometry; the form itself is only sized, its position is the caller's.
+// its designed geometry; the form itself is only sized, its position is the caller's. A check
+// box too narrow for its caption in this font grows away from its box.
 void applyDialogUnits(QWidget* form);
 
 } // namespace app

@@ -42,10 +42,10 @@ constexpr Picture kToolBar[] = {
     {11061, "list-add", QStyle::SP_FileDialogNewFolder},
     {11062, "list-remove", QStyle::SP_TrashIcon},
     {0, nullptr, {}},
-    {11064, "document-new", QStyle::SP_FileDialogDetailedView},
-    {11065, "x-office-document", QStyle::SP_FileIcon},
+    {11064, "system-run", QStyle::SP_MediaPlay},
+    {11065, "x-office-document", QStyle::SP_FileDialogContentsView},
     {0, nullptr, {}},
-    {11067, "edit-copy", QStyle::SP_FileDialogContentsView},
+    {11067, "document-new", QStyle::SP_FileDialogDetailedView},
     {11068, "folder-open", QStyle::SP_DirOpenIcon},
 };
 

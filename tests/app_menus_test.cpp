@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -175,6 +176,18 @@ TEST(MenuBindingTest, AnItemRunsTheOwnersMethodOfItsNameAndOneWithoutStaysDisabl
     EXPECT_EQ(owner.ran.size(), 2);
     m1.enableItem(11061, true);
     EXPECT_TRUE(addButton->isEnabled());
+}
+
+TEST_F(MenusTest, AHighlightedItemShowsItsDescriptionInTheStatusBar)
+{
+    window.show();
+    // What a menu opened from the menu bar does when an item is highlighted.
+    for (int id : {11060, 11061, 11055}) {
+        QAction* item = window.menu()->action(id);
+        item->showStatusText(window.menu());
+        EXPECT_EQ(window.statusBar()->currentMessage(), item->statusTip());
+        EXPECT_FALSE(item->statusTip().isEmpty());
+    }
 }
 
 TEST_F(MenusTest, TheToolbarHasTwelvePlacesWithThreeGaps)

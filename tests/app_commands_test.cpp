@@ -7,6 +7,7 @@
 #include "framework/folder_chooser.h"
 #include "framework/msgbox.h"
 #include "tests/test_support.h"
+#include "tests/window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,31 +29,16 @@ namespace {
 
 enum class Via { Menu, Toolbar };
 
-class CommandsTest : public TempDirTest {
+class CommandsTest : public WindowFolderTest {
 protected:
     void SetUp() override
     {
-        TempDirTest::SetUp();
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(dir_.string()));
-        framework::MessageBoxLog::reset();
-        framework::MessageBoxLog::setScripted(true);
-        framework::FolderChooserScript::reset();
+        WindowFolderTest::SetUp();
         root = (dir_ / "root").string();
         sample::writeSampleRoot(root);
         dossier = root + "/DATI/" + sample::kDossierName;
         writeFile(dir_ / "ORMK.INI", "[STP1]\r\nSLE0=" + root + "\r\nSLE1=/" + sample::kDossierName
                                          + "\r\nCB1=0\r\nCB2=1\r\nCB3=1\r\n");
-    }
-    void TearDown() override
-    {
-        if (window && window->engine().oWord && window->engine().oWord->IsRunning())
-            window->engine().oWord->Quit(0);
-        window.reset();
-        framework::MessageBoxLog::reset();
-        framework::FolderChooserScript::reset();
-        QDir::setCurrent(previous_);
-        TempDirTest::TearDown();
     }
     app::DWMAIN& start()
     {
@@ -83,13 +69,8 @@ protected:
     std::string resultDocument(const char* name) const { return readFile(dossier + "/" + name); }
     std::string blankTemplate(const char* name) const { return readFile(root + "/" + name); }
 
-    engine::ProgramState state;
-    std::unique_ptr<app::DWMAIN> window;
     std::string root;
     std::string dossier;
-
-private:
-    QString previous_;
 };
 
 constexpr const char* kStatus = "_Stato_Liste.doc";

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QDir>
 #include <QTimer>
 #include <QToolBar>
@@ -183,6 +184,11 @@ TEST_F(CommandsTest, NoOtherCommandStartsWhileTheReportRuns)
         window->menu()->action(11060)->trigger();
         window->menu()->action(11057)->trigger();
         window->treeMenu()->action(1824)->trigger();
+        // Nor may a folder be chosen: the load it starts would drive the same Word.
+        framework::FolderChooserScript::queueAnswer(QString::fromStdString(root));
+        window->_DWMAIN::PBDIR0->click();
+        EXPECT_EQ(framework::FolderChooserScript::pending(), 1);
+        framework::FolderChooserScript::reset();
         EXPECT_TRUE(window->engine().oWord && word && *window->engine().oWord == *word && word->IsRunning());
         ++refused;
     });

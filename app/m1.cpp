@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QToolBar>
 
@@ -48,6 +50,28 @@ constexpr Picture kToolBar[] = {
     {11067, "document-new", QStyle::SP_FileDialogDetailedView},
     {11068, "folder-open", QStyle::SP_DirOpenIcon},
 };
+
+// The picture, and a faded one for a disabled button: the style's own greying leaves black
+// pictures (the cross, the arrow) looking as if they could be clicked.
+QIcon withFadedDisabled(const QIcon& icon, const QSize& size)
+{
+    QIcon out;
+    for (const QSize& s : {QSize(16, 16), size}) {
+        const QPixmap normal = icon.pixmap(s);
+        if (normal.isNull())
+            continue;
+        QPixmap faded(normal.size());
+        faded.setDevicePixelRatio(normal.devicePixelRatio());
+        faded.fill(Qt::transparent);
+        QPainter painter(&faded);
+        painter.setOpacity(0.3);
+        painter.drawPixmap(0, 0, normal);
+        painter.end();
+        out.addPixmap(normal, QIcon::Normal);
+        out.addPixmap(faded, QIcon::Disabled);
+    }
+    return out;
+}
 
 } // namespace
 
@@ -153,7 +177,8 @@ void M1::buildToolBar(QMainWindow* window)
             continue;
         }
         QAction* item = action(p.id);
-        item->setIcon(QIcon::fromTheme(QString::fromLatin1(p.themeName), style->standardIcon(p.fallback)));
+        const QIcon picture = QIcon::fromTheme(QString::fromLatin1(p.themeName), style->standardIcon(p.fallback));
+        item->setIcon(withFadedDisabled(picture, toolBar_->iconSize()));
         // Menus show captions only; the picture is the toolbar's.
         item->setIconVisibleInMenu(false);
         toolBar_->addAction(item);

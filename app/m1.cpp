@@ -1,7 +1,6 @@
 #include "app/m1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPainter>

@@ -98,17 +98,19 @@ DWMAIN::DWMAIN(engine::ProgramState& state, QWidget* owner)
     connect(PBEXPAND, &QPushButton::clicked, this, [this] { PBEXPAND_clicked(); });
     connect(PBCOLLAPSE, &QPushButton::clicked, this, [this] { PBCOLLAPSE_clicked(); });
     connect(_DWMAIN::PBDIR0, &QPushButton::clicked, this,
-            [this] { framework::runGuarded(QStringLiteral("PBDIR0"), [this] { PBDIR0(); }); });
+            [this] { runCommand(QStringLiteral("PBDIR0"), [this] { PBDIR0(); }); });
     connect(_DWMAIN::PBDIR1, &QPushButton::clicked, this,
-            [this] { framework::runGuarded(QStringLiteral("PBDIR1"), [this] { PBDIR1(); }); });
+            [this] { runCommand(QStringLiteral("PBDIR1"), [this] { PBDIR1(); }); });
     for (QCheckBox* box : {CB1, CB2, CB3})
         connect(box, &QCheckBox::clicked, this, [this, box] {
-            framework::runGuarded(QStringLiteral("BUTTONCLICK"), [this, box] { BUTTONCLICK(box); });
+            runCommand(QStringLiteral("BUTTONCLICK"), [this, box] { BUTTONCLICK(box); });
         });
     connect(TV1, &XTV1::selectedItemChanged, this, [this](const QString& name) {
         framework::runGuarded(QStringLiteral("TREEVIEWSELECTIONCHANGED"),
                               [this, name] { TREEVIEWSELECTIONCHANGED(name); });
     });
+    installMenus();
+    installSavePrompt();
 }
 
 engine::BoxAnswer DWMAIN::messageBox(const std::string& text, const std::string& caption,
@@ -165,7 +167,7 @@ void DWMAIN::setHeaderText(int box, const std::string& text)
 
 void DWMAIN::setNotes(const std::string& text) { MLE1->setPlainText(q(text)); }
 
-void DWMAIN::enableMenuItem(int id, bool enabled) { menuEnabled_[id] = enabled; }
+void DWMAIN::enableMenuItem(int id, bool enabled) { m1_->enableItem(id, enabled); }
 
 bool DWMAIN::QUERYCLOSE()
 {
@@ -178,6 +180,13 @@ bool DWMAIN::QUERYCLOSE()
 
 void DWMAIN::closeEvent(QCloseEvent* event)
 {
+    if (commandRunning_) {
+        // Word is in use: the command ends first, as after its cancel, then the window closes.
+        closePending_ = true;
+        cancelRunningCommand();
+        event->ignore();
+        return;
+    }
     if (QUERYCLOSE())
         event->accept();
     else

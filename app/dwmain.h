@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/fsdate8.h"
+#include "app/m1.h"
 #include "app/xtv1.h"
 #include "engine/engine.h"
 
@@ -8,6 +9,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -102,7 +104,6 @@ public:
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;
     bool listPicker(const std::string& mode) override;
-    bool menuItemEnabled(int id) const { return menuEnabled_.value(id, true); }
 
     // Start-up and reload: settings, help file, list index, dossier.
     void MTDINIT();
@@ -138,7 +139,40 @@ private:
 
     engine::ProgramState& state_;
     engine::Engine engine_;
-    QHash<int, bool> menuEnabled_;
+
+    // ---- Menus, toolbar, context menu and running commands (dwmain_menus.cpp) ----
+public:
+    // The commands the menu items run, found by their names.
+    Q_INVOKABLE void ENDWINDOW();
+    Q_INVOKABLE void FNZLOAD();
+    Q_INVOKABLE void FNZCLOSEALL();
+    Q_INVOKABLE void FNZPARSE();
+    Q_INVOKABLE void OPEN_DWABOUT();
+
+    // Runs a command of the user: one at a time (false, and nothing done, while another runs),
+    // with the framework's error handling. Menus, toolbar and controls are disabled meanwhile;
+    // a close asked for meanwhile cancels the command and closes the window once it returned.
+    bool runCommand(const QString& name, const std::function<void()>& body);
+    // The window's invocable method of this name, run as a command.
+    void runMethod(const QByteArray& method);
+    bool commandRunning() const { return commandRunning_; }
+
+    M1* menu() const { return m1_; }
+    CM1* treeMenu() const { return cm1_; }
+    // The item of this identifier can run (bound and enabled).
+    bool menuItemEnabled(int id) const;
+
+private:
+    void installMenus();
+    void installSavePrompt();
+    void setCommandControlsEnabled(bool enabled);
+    void cancelRunningCommand();
+
+    M1* m1_ = nullptr;
+    CM1* cm1_ = nullptr;
+    bool commandRunning_ = false;
+    bool closePending_ = false;
+    // ---- end of menus ----
 };
 
 } // namespace app

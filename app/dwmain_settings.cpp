@@ -110,9 +110,8 @@ void DWMAIN::BUTTONCLICK(QObject* control)
         state_.lShowStatus = CB2->isChecked();
         if (state_.lShowStatus) {
             CB3->setEnabled(true);
-            TV1->SUSPENDUPDATE();
+            const engine::TreeUpdateSuspension suspended(*this);
             engine_.MTDSTATUS1(true);
-            TV1->RESTOREUPDATE();
         } else {
             CB3->setChecked(false);
             CB3->setEnabled(false);
@@ -125,9 +124,8 @@ void DWMAIN::BUTTONCLICK(QObject* control)
         writeCheck("CB3", CB3->isChecked());
         state_.lShowDetail = CB3->isChecked();
         if (state_.lShowDetail) {
-            TV1->SUSPENDUPDATE();
+            const engine::TreeUpdateSuspension suspended(*this);
             engine_.MTDSTATUS2(true);
-            TV1->RESTOREUPDATE();
         } else {
             engine_.MTDRESET2();
         }

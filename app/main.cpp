@@ -8,6 +8,6 @@ int main(int argc, char** argv)
     engine::ProgramState state;
     app::DWMAIN window(state);
     window.show();
-    framework::runGuarded(QStringLiteral("MTDINIT"), [&] { window.MTDINIT(); });
+    window.runCommand(QStringLiteral("MTDINIT"), [&] { window.MTDINIT(); });
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "app/xtv1.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -321,6 +323,22 @@ QTreeWidgetItem* XTV1::itemByName(const QString& name) const
 QString XTV1::nameOf(const QTreeWidgetItem* item)
 {
     return item->data(0, kNameRole).toString();
+}
+
+void XTV1::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!contextMenu_) {
+        QTreeWidget::contextMenuEvent(event);
+        return;
+    }
+    QPoint at = event->globalPos();
+    // From the keyboard the menu opens at the selected item, as the mouse is anywhere.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QRect item = currentItem() ? visualItemRect(currentItem()) : QRect();
+        at = viewport()->mapToGlobal(item.isValid() ? item.center() : QPoint(0, 0));
+    }
+    contextMenu_->popup(at);
+    event->accept();
 }
 
 void XTV1::forgetNames(QTreeWidgetItem* item)

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <QMenu>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include <optional>
@@ -71,9 +73,16 @@ public:
     QTreeWidgetItem* itemByName(const QString& name) const;
     static QString nameOf(const QTreeWidgetItem* item);
 
+    // The menu shown on a right click and on the context-menu key.
+    void setContextMenu(QMenu* menu) { contextMenu_ = menu; }
+    QMenu* contextMenu() const { return contextMenu_; }
+
 signals:
     // The name of the selected item, empty when none is.
     void selectedItemChanged(const QString& name);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void forgetNames(QTreeWidgetItem* item);
@@ -82,6 +91,7 @@ private:
 
     QHash<QString, QTreeWidgetItem*> index_;
     int suspendDepth_ = 0;
+    QPointer<QMenu> contextMenu_;
 };
 
 } // namespace app

@@ -9,21 +9,25 @@ void Engine::FNZLOAD()
 {
     state_.aDossierLists.clear();
     FNZCLOSEALL();
-    frame_.treeSuspendUpdate();
-    frame_.treeDeleteAll();
+    {
+        // The tree is redrawn again however the load ends, a Word failure included.
+        const TreeUpdateSuspension suspended(frame_);
+        frame_.treeDeleteAll();
+        loadDossierTree();
+    }
+    frame_.treeExpandAll();
+}
 
+void Engine::loadDossierTree()
+{
     const std::string folder = state_.dossierFolder();
-    auto finish = [&] {
-        frame_.treeRestoreUpdate();
-        frame_.treeExpandAll();
-    };
     if (isBlank(frame_.dossierFolderBox())) {
         frame_.messageBox("Selezionare una cartella fascicolo", kCaptionCorvalta, mb::Question);
-        return finish();
+        return;
     }
     if (!framework::folderExists(folder)) {
         frame_.messageBox(folder + "\r\nLa cartella non esiste", kCaptionCorvalta, mb::Question);
-        return finish();
+        return;
     }
 
     auto progress = frame_.createProgress(kCaptionQuarvello);
@@ -78,7 +82,6 @@ void Engine::FNZLOAD()
     while (word.Documents().Count() > 0)
         word.Documents().Item(1).Close();
     progress->close();
-    finish();
 }
 
 } // namespace engine

@@ -66,6 +66,8 @@ public:
     FramePort& frame() { return frame_; }
 
 private:
+    // The dossier load's steps between emptying the tree and expanding it.
+    void loadDossierTree();
     // The report run's last phase: both result documents filled and saved, the tree refreshed.
     void writeResults(ProgressWindow& progress);
 

@@ -92,4 +92,17 @@ public:
     virtual bool listPicker(const std::string& mode) = 0;
 };
 
+// The tree's redrawing suspended while the guard lives, and resumed on every way out, a
+// failure included: the suspension is counted, so one missed resume would stop it for good.
+class TreeUpdateSuspension {
+public:
+    explicit TreeUpdateSuspension(FramePort& frame) : frame_(frame) { frame_.treeSuspendUpdate(); }
+    ~TreeUpdateSuspension() { frame_.treeRestoreUpdate(); }
+    TreeUpdateSuspension(const TreeUpdateSuspension&) = delete;
+    TreeUpdateSuspension& operator=(const TreeUpdateSuspension&) = delete;
+
+private:
+    FramePort& frame_;
+};
+
 } // namespace engine

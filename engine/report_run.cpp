@@ -76,6 +76,8 @@ void Engine::FNZPARSE()
     FNZCLOSEALL();
     oWord.emplace();
     oWord->Visible(false);
+    // The run's own instance: whatever the user does while events run may quit or drop it.
+    const wordauto::DOC_Application word = *oWord;
     if (!copyTemplate(*this, kReportDocument) || !copyTemplate(*this, kStatusDocument))
         return; // the hidden Word stays for the next close-all
 
@@ -126,6 +128,12 @@ void Engine::FNZPARSE()
                 }
         oWord->Documents().Item(1).Close(wordauto::wdDoNotSaveChanges);
         frame_.pumpEvents();
+        if (!oWord || !(*oWord == word) || !word.IsRunning()) {
+            // Word went away under the run: it stops as after a cancel, with nothing written.
+            frame_.messageBox("Generazione rapporto interrotta", kCaptionCorvalta, mb::Exclamation);
+            complete = false;
+            break;
+        }
     }
 
     progress->disableCancel();

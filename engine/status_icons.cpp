@@ -109,22 +109,20 @@ void Engine::MTDSTATUS2(bool lInteractive)
 
 void Engine::MTDRESET1()
 {
-    frame_.treeSuspendUpdate();
+    const TreeUpdateSuspension suspended(frame_);
     for (const auto& number : state_.aDossierLists) {
         if (auto item = frame_.treeItem(listItemName(number))) {
             item->stateImage = 1;
             frame_.treeSetItem(*item);
         }
     }
-    frame_.treeRestoreUpdate();
 }
 
 void Engine::MTDRESET2()
 {
-    frame_.treeSuspendUpdate();
+    const TreeUpdateSuspension suspended(frame_);
     for (const auto& number : state_.aDossierLists)
         frame_.treeDeleteItem(listItemName(number), true);
-    frame_.treeRestoreUpdate();
 }
 
 } // namespace engine

@@ -6,6 +6,7 @@
 #include "framework/msgbox.h"
 #include "tests/fixture_docs.h"
 #include "tests/test_support.h"
+#include "tests/window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +30,11 @@ const std::vector<Cells> kIndex = {
     {"1.01.02", "Idoneità", "B1", "", "L10102", "T10100"},
 };
 
-class SettingsTest : public TempDirTest {
+class SettingsTest : public WindowFolderTest {
 protected:
     void SetUp() override
     {
-        TempDirTest::SetUp();
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(dir_.string()));
-        framework::MessageBoxLog::reset();
-        framework::MessageBoxLog::setScripted(true);
-        framework::FolderChooserScript::reset();
+        WindowFolderTest::SetUp();
         root = (dir_ / "Cantieri 2026").string();
         dossier = root + "/DATI/Cantiere A";
         fs::create_directories(dossier);
@@ -50,16 +46,6 @@ protected:
         writeTableDocument(dossier + "/_Rapporto_Fascicolo.doc",
                            {{"Lista", "Rif.", "Messaggio", "Stato"}, {"", "", "", ""},
                             {"1.01.02", "T1-001", "Manca spunta", "2"}});
-    }
-    void TearDown() override
-    {
-        if (window && window->engine().oWord && window->engine().oWord->IsRunning())
-            window->engine().oWord->Quit(0);
-        window.reset();
-        framework::MessageBoxLog::reset();
-        framework::FolderChooserScript::reset();
-        QDir::setCurrent(previous_);
-        TempDirTest::TearDown();
     }
     void writeIni(const std::string& text) { writeFile(dir_ / "ORMK.INI", text); }
     std::string setting(const char* key) const { return framework::INIFILE("ORMK").GETSTRING("STP1", key); }
@@ -78,13 +64,8 @@ protected:
     }
     int face(const char* name) const { return window->TV1->GETITEMATTRIBUTES(name)->stateImage; }
 
-    engine::ProgramState state;
-    std::unique_ptr<app::DWMAIN> window;
     std::string root;
     std::string dossier;
-
-private:
-    QString previous_;
 };
 
 TEST_F(SettingsTest, EachKeyIsReadWithItsDefaultAndLimit)

@@ -118,6 +118,40 @@ TEST_F(ReportRunTest, ACancelOnTheThirdOfFiveListsLeavesBlankCopiesAndTheFaces)
     EXPECT_EQ(engine.oWord->Documents().Count(), 0);
 }
 
+TEST_F(ReportRunTest, WordQuitOrReplacedWhileEventsRunStopsTheRunAsACancel)
+{
+    // What the user may do at a pass of the event loop: close the window (its Word is quit and
+    // dropped), close everything, or start a task that makes a new Word.
+    struct Case {
+        const char* what;
+        std::function<void(Engine&)> meanwhile;
+    } const cases[] = {
+        {"window closed", [](Engine& e) { e.quitWordOnClose(); }},
+        {"close-all", [](Engine& e) { e.FNZCLOSEALL(); }},
+        {"another Word", [](Engine& e) { e.oWord.emplace(); }},
+    };
+    engine.FNZLOAD();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        frame.boxes.clear();
+        int passes = 0;
+        frame.onPump = [&] {
+            if (++passes == 2)
+                c.meanwhile(engine);
+        };
+        engine.FNZPARSE();
+        frame.onPump = nullptr;
+        EXPECT_EQ(passes, 2); // the run stopped at once
+        EXPECT_EQ(boxTexts().back(), "Generazione rapporto interrotta");
+        EXPECT_TRUE(frame.progress.back()->closed);
+        EXPECT_EQ(readFile(folder + "/_Stato_Liste.doc"), readFile(root + "/_Stato_Liste.doc"));
+        EXPECT_EQ(readFile(folder + "/_Rapporto_Fascicolo.doc"), readFile(root + "/_Rapporto_Fascicolo.doc"));
+        if (engine.oWord && engine.oWord->IsRunning())
+            engine.oWord->Quit(0);
+        engine.oWord.reset();
+    }
+}
+
 TEST_F(ReportRunTest, EachEarlyStopSaysWhy)
 {
     struct Case {

@@ -159,6 +159,8 @@ TEST_F(FrameworkTest, QueuedAnswersAreReturnedAndEveryBoxIsRecorded)
         {true, mb::Ok | mb::Exclamation, std::nullopt, answer::Ok},
         {true, mb::YesNo | mb::Question, answer::Yes, answer::Yes},
         {true, mb::YesNo | mb::Question, answer::No, answer::No},
+        {true, mb::YesNoCancel | mb::Exclamation, answer::Cancel, answer::Cancel},
+        {true, mb::YesNoCancel | mb::Exclamation, answer::No, answer::No},
         // A queued answer keeps the dialog away without scripted mode too.
         {false, mb::YesNo | mb::Exclamation, answer::Yes, answer::Yes},
         {false, mb::Ok | mb::Information, answer::Ok, answer::Ok},
@@ -197,6 +199,8 @@ TEST_F(FrameworkDeathTest, AScriptOutOfStepWithTheBoxesEndsTheRun)
         {mb::YesNo | mb::Question, std::nullopt, "without a queued answer"},
         {mb::YesNo | mb::Question, answer::Ok, "queued answer 1 does not fit"},
         {mb::Ok | mb::Information, answer::Yes, "queued answer 6 does not fit"},
+        {mb::YesNoCancel | mb::Exclamation, std::nullopt, "without a queued answer"},
+        {mb::YesNo | mb::Question, answer::Cancel, "queued answer 2 does not fit"},
     };
     for (const auto& c : cases) {
         EXPECT_DEATH(
@@ -216,6 +220,7 @@ TEST_F(FrameworkTest, RealBoxShowsTheIconButtonsAndLinesOfItsType)
     QWidget owner;
     const QStringList ok{QStringLiteral("OK")};
     const QStringList yesNo{QStringLiteral("No"), QStringLiteral("Sì")};
+    const QStringList yesNoCancel{QStringLiteral("Annulla"), QStringLiteral("No"), QStringLiteral("Sì")};
     struct Case {
         unsigned type;
         QWidget* owner;
@@ -232,6 +237,11 @@ TEST_F(FrameworkTest, RealBoxShowsTheIconButtonsAndLinesOfItsType)
         {mb::YesNo | mb::Question, &owner, QMessageBox::Question, yesNo, QStringLiteral("Sì"), answer::Yes},
         {mb::YesNo | mb::Question, &owner, QMessageBox::Question, yesNo, QStringLiteral("No"), answer::No},
         {mb::YesNo | mb::Exclamation, nullptr, QMessageBox::Warning, yesNo, QString(), answer::No},
+        {mb::YesNoCancel | mb::Exclamation, &owner, QMessageBox::Warning, yesNoCancel, QStringLiteral("Sì"), answer::Yes},
+        {mb::YesNoCancel | mb::Exclamation, &owner, QMessageBox::Warning, yesNoCancel, QStringLiteral("No"), answer::No},
+        {mb::YesNoCancel | mb::Exclamation, &owner, QMessageBox::Warning, yesNoCancel, QStringLiteral("Annulla"),
+         answer::Cancel},
+        {mb::YesNoCancel | mb::Exclamation, nullptr, QMessageBox::Warning, yesNoCancel, QString(), answer::Cancel},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];

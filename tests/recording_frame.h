@@ -98,7 +98,14 @@ public:
         progress.push_back(r);
         return std::make_unique<RecordingProgress>(r);
     }
-    void pumpEvents() override { ++pumps; }
+    // Runs at every pass of the event loop, as a user's action would.
+    std::function<void()> onPump;
+    void pumpEvents() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
 
     void treeSuspendUpdate() override { ++suspendDepth; }
     void treeRestoreUpdate() override { --suspendDepth; }

@@ -1,6 +1,8 @@
 #include "reportform/runtime/dialog_units.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QFontMetrics>
 #include <QStringList>
 #include <QVariant>
@@ -45,6 +47,27 @@ std::optional<QRect> parseDialogUnits(const QString& text)
     return QRect(v[0], v[1], v[2], v[3]);
 }
 
+namespace {
+
+// Dialog units were measured on another font: a check box whose caption needs more room than
+// its designed width grows by the difference, away from its box, so no letter is cut off.
+void fitCaption(QWidget* control)
+{
+    if (!qobject_cast<QCheckBox*>(control) && !qobject_cast<QRadioButton*>(control))
+        return;
+    const int missing = control->sizeHint().width() - control->width();
+    if (missing <= 0)
+        return;
+    QRect r = control->geometry();
+    if (control->layoutDirection() == Qt::RightToLeft)
+        r.setLeft(r.left() - missing); // the box stays where it was designed, at the right
+    else
+        r.setWidth(r.width() + missing);
+    control->setGeometry(r);
+}
+
+} // namespace
+
 void applyDialogUnits(QWidget* form)
 {
     const QFont font = dialogFont();
@@ -55,8 +78,10 @@ void applyDialogUnits(QWidget* form)
     if (const auto du = designed(form))
         form->resize(dialogUnitsToPixels(font, 0, 0, du->width(), du->height()).size());
     for (QWidget* child : form->findChildren<QWidget*>()) {
-        if (const auto du = designed(child))
+        if (const auto du = designed(child)) {
             child->setGeometry(dialogUnitsToPixels(font, du->x(), du->y(), du->width(), du->height()));
+            fitCaption(child);
+        }
     }
 }
 

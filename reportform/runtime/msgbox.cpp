@@ -28,6 +28,17 @@ bool isYesNo(unsigned type)
     return (type & mb::ButtonMask) == mb::YesNo;
 }
 
+bool isYesNoCancel(unsigned type)
+{
+    return (type & mb::ButtonMask) == mb::YesNoCancel;
+}
+
+// A box that asks a question: nobody may guess its answer.
+bool asks(unsigned type)
+{
+    return isYesNo(type) || isYesNoCancel(type);
+}
+
 [[noreturn]] void scriptFailure(const QString& what, const ShownBox& box)
 {
     qFatal("%s: [%s] %s", qPrintable(what), qPrintable(box.caption), qPrintable(box.text));
@@ -38,13 +49,15 @@ int scriptedAnswer(const ShownBox& box)
 {
     auto& queue = recorder().answers;
     if (queue.empty()) {
-        if (isYesNo(box.type))
+        if (asks(box.type))
             scriptFailure(QStringLiteral("Sì/No box without a queued answer"), box);
         return answer::Ok;
     }
     const int a = queue.front();
     queue.pop_front();
-    const bool fits = isYesNo(box.type) ? (a == answer::Yes || a == answer::No) : a == answer::Ok;
+    const bool fits = isYesNo(box.type)         ? (a == answer::Yes || a == answer::No)
+        : isYesNoCancel(box.type) ? (a == answer::Yes || a == answer::No || a == answer::Cancel)
+                                  : a == answer::Ok;
     if (!fits)
         scriptFailure(QStringLiteral("queued answer %1 does not fit the box").arg(a), box);
     return a;
@@ -74,7 +87,7 @@ int showDialog(QWidget* owner, const QString& text, const QString& caption, unsi
     QMessageBox box(iconFor(type), caption, lines, QMessageBox::NoButton, owner);
     // Descriptions quote file names and user text; none of it is markup.
     box.setTextFormat(Qt::PlainText);
-    if (!isYesNo(type)) {
+    if (!asks(type)) {
         box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         box.exec();
         return answer::Ok;
@@ -84,9 +97,19 @@ int showDialog(QWidget* owner, const QString& text, const QString& caption, unsi
     yes->setText(QStringLiteral("Sì"));
     no->setText(QStringLiteral("No"));
     box.setDefaultButton(yes);
-    box.setEscapeButton(no); // Esc and closing the window mean No
+    QPushButton* cancel = nullptr;
+    if (isYesNoCancel(type)) {
+        cancel = box.addButton(QMessageBox::Cancel);
+        cancel->setText(QStringLiteral("Annulla"));
+    }
+    // Esc and closing the window mean Annulla where there is one, else No.
+    box.setEscapeButton(cancel ? cancel : no);
     box.exec();
-    return box.clickedButton() == yes ? answer::Yes : answer::No;
+    if (box.clickedButton() == yes)
+        return answer::Yes;
+    if (cancel && box.clickedButton() != no)
+        return answer::Cancel;
+    return answer::No;
 }
 
 } // namespace

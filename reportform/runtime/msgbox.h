@@ -15,8 +15,9 @@ namespace vendrik {
 
 inline constexpr const char* kInfoCaption = "INFO";
 
-// Shows a modal box and returns answer::Ok, Yes or No. Buttons other than Sì/No give a single
-// OK. CR LF in the text breaks lines.
+// Shows a modal box and returns answer::Ok, Yes, No or Cancel (Annulla of a mb::YesNoCancel
+// box). Buttons other than Sì/No and Sì/No/Annulla give a single OK. CR LF in the text breaks
+// lines.
 VENDRIK_EXPORT int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned type);
 
 // A box as the program asked for it.

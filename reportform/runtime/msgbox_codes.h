@@ -8,6 +8,7 @@ namespace vendrik {
 // buttons in the low bits.
 namespace mb {
 inline constexpr unsigned Ok = 0x00;
+inline constexpr unsigned YesNoCancel = 0x03;
 inline constexpr unsigned YesNo = 0x04;
 inline constexpr unsigned Stop = 0x10;
 inline constexpr unsigned Question = 0x20;
@@ -20,6 +21,7 @@ inline constexpr unsigned ButtonMask = 0x0F;
 // What a message box returns.
 namespace answer {
 inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
 inline constexpr int Yes = 6;
 inline constexpr int No = 7;
 } // namespace answer

@@ -134,7 +134,8 @@ TEST_F(MenusTest, AnItemIsEnabledExactlyWhenTheWindowHasItsMethod)
         }
     EXPECT_EQ(checked, 12);
     // Today's commands and those that later parts of the program add.
-    for (const char* present : {"ENDWINDOW", "FNZLOAD", "FNZCLOSEALL", "FNZPARSE", "OPEN_DWABOUT"})
+    for (const char* present : {"ENDWINDOW", "FNZLOAD", "FNZCLOSEALL", "FNZLISTADD", "FNZLISTDEL",
+                                "FNZPARSE", "HLP_TOC", "OPEN_DWABOUT"})
         EXPECT_TRUE(app::hasCommand(&window, present)) << present;
     for (const char* later : {"FNZOPEN", "FNZOPENR", "FNZOPENF", "FNZLISTWRD"}) {
         EXPECT_FALSE(app::hasCommand(&window, later)) << later;

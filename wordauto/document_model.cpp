@@ -264,6 +264,7 @@ pugi::xml_document* DocumentModel::relatedXml(const char* relType, bool create)
     slot.doc = std::move(doc);
     slot.changed = true;
     changed_ = true;
+    ++contentGen_;
     return slot.doc.get();
 }
 
@@ -271,6 +272,7 @@ void DocumentModel::markPartChanged(const std::string& partName)
 {
     parts_[partName].changed = true;
     changed_ = true;
+    ++contentGen_;
 }
 
 const FormFieldIndex& DocumentModel::fields()
@@ -308,6 +310,7 @@ void DocumentModel::touchContent()
 {
     changed_ = true;
     mainChanged_ = true;
+    ++contentGen_;
 }
 
 void DocumentModel::touchFields()

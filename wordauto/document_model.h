@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -79,6 +80,17 @@ public:
     void touchRemoval();
     unsigned removalGeneration() const { return removalGen_; }
 
+    // The page count of the document's layout as it stood at the last change, if known.
+    std::optional<int> cachedPageCount() const
+    {
+        return pagesGen_ == contentGen_ ? std::optional<int>(pages_) : std::nullopt;
+    }
+    void cachePageCount(int pages)
+    {
+        pages_ = pages;
+        pagesGen_ = contentGen_;
+    }
+
     // Writes the document to path (atomically) and makes path its own; a document opened
     // read-only cannot be written over its own file.
     void saveAs(const std::string& path);
@@ -118,6 +130,9 @@ private:
     std::vector<pugi::xml_node> tables_;
     unsigned tablesGen_ = 0;
     unsigned removalGen_ = 1;
+    unsigned contentGen_ = 1; // any change of any part
+    unsigned pagesGen_ = 0;
+    int pages_ = 0;
 };
 
 } // namespace wordauto::detail

@@ -5,7 +5,9 @@
 #include "wordauto/xml_util.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImageReader>
+#include <QRawFont>
 
 #include <algorithm>
 
@@ -73,6 +75,26 @@ int LayoutContext::fontIndex(const QFont& font)
     if (inserted)
         out_.fonts.push_back(font);
     return it->second;
+}
+
+qreal LayoutContext::lineHeight(const QFont& font)
+{
+    const QString key = font.key();
+    if (auto it = lineHeights_.find(key); it != lineHeights_.end())
+        return it->second;
+    const QFontMetricsF metrics(font, &device_);
+    qreal height = metrics.ascent() + metrics.descent();
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray hhea = raw.isValid() ? raw.fontTable("hhea") : QByteArray();
+    if (hhea.size() >= 10 && raw.unitsPerEm() > 0) {
+        auto s16 = [&](int at) {
+            return static_cast<qint16>((static_cast<quint8>(hhea[at]) << 8) | static_cast<quint8>(hhea[at + 1]));
+        };
+        const qreal units = s16(4) - s16(6) + s16(8);
+        height = std::max(height, units * font.pointSizeF() / raw.unitsPerEm());
+    }
+    lineHeights_.emplace(key, height);
+    return height;
 }
 
 int LayoutContext::imageIndex(const std::string& relationshipId)

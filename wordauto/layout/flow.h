@@ -35,6 +35,7 @@ struct FieldValues {
 // A piece of a story that is placed whole: its height and its items, from its top left.
 struct Slice {
     qreal height = 0;
+    qreal spaceAfter = 0; // the part of the height below the text: it may run past the page end
     Items items;
     bool keepWithNext = false; // must share its page with the slice that follows
     bool forceBreak = false;   // a page break character stands before it
@@ -50,6 +51,9 @@ public:
     const StyleSheet& styles() const { return styles_; }
     detail::DocumentModel& document() { return doc_; }
     int fontIndex(const QFont& font);
+    // Word's single line height for a font: the font's own ascender, descender and line gap
+    // (its hhea table), never less than Qt's ascent and descent.
+    qreal lineHeight(const QFont& font);
     // The picture a relationship of the current story points to, or -1.
     int imageIndex(const std::string& relationshipId);
     QPaintDevice* device() { return &device_; }
@@ -67,6 +71,7 @@ private:
     QImage device_;
     double defaultTab_ = 36;
     std::map<QString, int> fonts_;
+    std::map<QString, qreal> lineHeights_;
     std::map<std::string, int> images_;
 };
 

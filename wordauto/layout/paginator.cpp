@@ -70,7 +70,7 @@ qreal Paginator::keptHeight(const std::vector<FlowItem>& flow, std::size_t i) co
         }
         h += flow[i].slice.height;
         if (!flow[i].slice.keepWithNext || flow[i].slice.forceBreakAfter)
-            return h;
+            return h - flow[i].slice.spaceAfter;
         if (i + 1 < flow.size() && !flow[i + 1].table
             && (flow[i + 1].slice.forceBreak || flow[i + 1].slice.breakBefore))
             return h;
@@ -84,9 +84,11 @@ void Paginator::placeSlice(std::vector<FlowItem>& flow, std::size_t i)
     if (breakPending_ || s.forceBreak || (s.breakBefore && hasContent_)) {
         newPage();
     } else if (hasContent_) {
-        const qreal need = s.keepWithNext ? keptHeight(flow, i) : s.height;
+        // Space after the last paragraph of a page may run into the bottom margin.
+        const qreal own = s.height - s.spaceAfter;
+        const qreal need = s.keepWithNext ? keptHeight(flow, i) : own;
         const qreal page = frame_.body.height();
-        if (need > remaining() && (need <= page || s.height > remaining()))
+        if (need > remaining() && (need <= page || own > remaining()))
             newPage();
     }
     put(s.items, frame_.body.left(), s.height);

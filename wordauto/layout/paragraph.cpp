@@ -409,21 +409,30 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
         line.setLineWidth(std::max<qreal>(1, width - indent - right));
         line.setPosition(QPointF(indent, 0));
 
-        qreal ascent = line.ascent() + line.leading();
-        const qreal descent = line.descent();
+        // Word's line: the tallest single line height among the fonts on it, the text on
+        // its descent; a picture raises the ascent.
         const int lineEnd = line.textStart() + line.textLength();
+        qreal descent = 0, single = 0;
+        for (const auto& range : reader.formats) {
+            if (range.start >= lineEnd || range.start + range.length <= line.textStart())
+                continue;
+            const QFont& f = range.format.font();
+            single = std::max(single, ctx.lineHeight(f));
+            descent = std::max(descent, QFontMetricsF(f, ctx.device()).descent());
+        }
+        if (single == 0) {
+            single = ctx.lineHeight(layout.font());
+            descent = QFontMetricsF(layout.font(), ctx.device()).descent();
+        }
         while (nextSpecial < reader.specials.size() && reader.specials[nextSpecial].pos < line.textStart())
             ++nextSpecial;
         for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s)
             if (reader.specials[s].picture)
-                ascent = std::max(ascent, reader.specials[s].height);
-        const qreal natural = ascent + descent;
-        qreal height = rule == LineRule::Exact     ? lineValue
-                       : rule == LineRule::AtLeast ? std::max(natural, lineValue)
-                                                   : natural * lineValue;
-        const qreal baseline = rule == LineRule::Auto ? height - descent * lineValue
-                               : rule == LineRule::AtLeast ? height - descent
-                                                           : std::min(ascent, height);
+                single = std::max(single, reader.specials[s].height + descent);
+        const qreal height = rule == LineRule::Exact     ? lineValue
+                             : rule == LineRule::AtLeast ? std::max(single, lineValue)
+                                                         : single * lineValue;
+        const qreal baseline = std::max<qreal>(0, height - descent * (rule == LineRule::Auto ? lineValue : 1));
 
         Slice slice;
         const qreal before = firstLine ? props.spaceBefore.value_or(0) : 0;
@@ -460,7 +469,8 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
     // A page break with no line after it in this paragraph: what follows starts the page.
     if (nextBreak < reader.pageBreaks.size())
         last.forceBreakAfter = true;
-    last.height += props.spaceAfter.value_or(0);
+    last.spaceAfter = props.spaceAfter.value_or(0);
+    last.height += last.spaceAfter;
     if (props.shading) {
         for (std::size_t i = firstSlice; i < out.size(); ++i)
             out[i].items.fills.insert(out[i].items.fills.begin(),

@@ -9,6 +9,7 @@ required=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unzip zip xvfb xauth
     clang libclang-rt-14-dev
+    fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea poppler-utils
 )
 # Nice to have: the build falls back to make without it.
 optional=(ninja-build)

@@ -235,7 +235,7 @@ TEST(Layout, FormFieldsShowAsWordPrintsThem)
     EXPECT_TRUE(boxes[0].crossed);
     EXPECT_FALSE(boxes[1].crossed);
     // A box is about the size of the 11-point text around it.
-    EXPECT_NEAR(boxes[0].rect.width(), 11 * 0.75, 1);
+    EXPECT_NEAR(boxes[0].rect.width(), 11 * 0.9, 1);
     EXPECT_EQ(pageOf(l, "Non conforme"), 1);
     EXPECT_EQ(pageOf(l, "Rossi"), 1);
     // The empty text field takes the room of its five en spaces and shows nothing.

@@ -50,6 +50,8 @@ public:
     pugi::xml_document& mainXml() { return main_; }
     pugi::xml_node body() const { return body_; }
     const std::string& mainPartName() const { return mainPart_; }
+    // Size of the main part's XML as it was read.
+    std::size_t mainXmlBytes() const { return mainText_.size(); }
     opc::Package& package() { return package_; }
 
     // The parsed XML of another part of the package (settings, styles, footers), loaded on

@@ -77,10 +77,10 @@ int LayoutContext::fontIndex(const QFont& font)
     return it->second;
 }
 
-qreal LayoutContext::lineHeight(const QFont& font)
+LayoutContext::LineMetrics LayoutContext::lineMetrics(const QFont& font)
 {
     const QString key = font.key();
-    if (auto it = lineHeights_.find(key); it != lineHeights_.end())
+    if (auto it = lineMetrics_.find(key); it != lineMetrics_.end())
         return it->second;
     const QFontMetricsF metrics(font, &device_);
     qreal height = metrics.ascent() + metrics.descent();
@@ -93,8 +93,9 @@ qreal LayoutContext::lineHeight(const QFont& font)
         const qreal units = s16(4) - s16(6) + s16(8);
         height = std::max(height, units * font.pointSizeF() / raw.unitsPerEm());
     }
-    lineHeights_.emplace(key, height);
-    return height;
+    const LineMetrics m{height, metrics.descent()};
+    lineMetrics_.emplace(key, m);
+    return m;
 }
 
 int LayoutContext::imageIndex(const std::string& relationshipId)

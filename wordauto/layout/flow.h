@@ -52,8 +52,12 @@ public:
     detail::DocumentModel& document() { return doc_; }
     int fontIndex(const QFont& font);
     // Word's single line height for a font: the font's own ascender, descender and line gap
-    // (its hhea table), never less than Qt's ascent and descent.
-    qreal lineHeight(const QFont& font);
+    // (its hhea table), never less than Qt's ascent and descent; and the font's descent.
+    struct LineMetrics {
+        qreal height = 0;
+        qreal descent = 0;
+    };
+    LineMetrics lineMetrics(const QFont& font);
     // The picture a relationship of the current story points to, or -1.
     int imageIndex(const std::string& relationshipId);
     QPaintDevice* device() { return &device_; }
@@ -71,7 +75,7 @@ private:
     QImage device_;
     double defaultTab_ = 36;
     std::map<QString, int> fonts_;
-    std::map<QString, qreal> lineHeights_;
+    std::map<QString, LineMetrics> lineMetrics_;
     std::map<std::string, int> images_;
 };
 

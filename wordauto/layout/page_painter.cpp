@@ -51,7 +51,7 @@ void paintItems(QPainter& painter, const DocumentLayout& layout, const std::vect
     }
     painter.setBrush(Qt::NoBrush);
     for (const auto& b : items.boxes) {
-        painter.setPen(QPen(Qt::black, 0.6));
+        painter.setPen(QPen(Qt::black, 0.5));
         painter.drawRect(b.rect);
         if (b.crossed) {
             painter.drawLine(b.rect.topLeft(), b.rect.bottomRight());

@@ -271,7 +271,9 @@ void ParagraphReader::read(pugi::xml_node p)
             enterRun(n);
             enter = true;
         } else if (std::strcmp(name, "w:t") == 0) {
-            append(QString::fromUtf8(n.text().get()));
+            // En spaces (an empty text field's placeholder) keep their width at a line end
+            // instead of hanging past it like ordinary blanks: a figure space does that.
+            append(QString::fromUtf8(n.text().get()).replace(QChar(0x2002), QChar(0x2007)));
         } else if (std::strcmp(name, "w:tab") == 0 && isElement(n.parent(), "w:r")) {
             append(QStringLiteral("\t"));
         } else if (std::strcmp(name, "w:br") == 0 || std::strcmp(name, "w:cr") == 0) {
@@ -364,104 +366,111 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
         right = std::clamp(right, 0.0, width - 1 - left);
     }
 
-    QTextLayout layout(reader.text, reader.formats.isEmpty() ? QFont() : reader.formats.front().format.font(),
-                       ctx.device());
-    {
-        // The paragraph mark's font gives an empty paragraph its height.
-        RunProps mark = ctx.styles().run(pStyle, tableStyle, "");
-        mark.apply(pPr.child("w:rPr"));
-        if (reader.text.isEmpty())
-            layout.setFont(fontOf(mark));
-    }
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(ctx.defaultTabStop());
-    const Align align = props.align.value_or(Align::Left);
-    option.setAlignment(align == Align::Center  ? Qt::AlignHCenter
-                        : align == Align::Right ? Qt::AlignRight
-                        : align == Align::Justify ? Qt::AlignJustify
-                                                  : Qt::AlignLeft);
-    QList<QTextOption::Tab> tabs;
-    for (const auto& t : props.tabs) {
-        const auto type = t.kind == TabStop::Center  ? QTextOption::CenterTab
-                          : t.kind == TabStop::Right ? QTextOption::RightTab
-                          : t.kind == TabStop::Decimal ? QTextOption::DelimiterTab
-                                                       : QTextOption::LeftTab;
-        tabs.append(QTextOption::Tab(t.position - left, type, QLatin1Char(',')));
-    }
-    option.setTabs(tabs);
-    layout.setTextOption(option);
-    layout.setFormats(reader.formats);
-    layout.setCacheEnabled(false);
-
     const LineRule rule = props.lineRule.value_or(LineRule::Auto);
     const qreal lineValue = props.line.value_or(1.0);
+    auto lineHeight = [&](qreal single) {
+        return rule == LineRule::Exact     ? lineValue
+               : rule == LineRule::AtLeast ? std::max(single, lineValue)
+                                           : single * lineValue;
+    };
     const std::size_t firstSlice = out.size();
     std::size_t nextBreak = 0;
     std::size_t nextSpecial = 0;
 
-    layout.beginLayout();
-    for (bool firstLine = true;; firstLine = false) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        const qreal indent = firstLine ? std::clamp(left + first, 0.0, width - 1) : left;
-        line.setLineWidth(std::max<qreal>(1, width - indent - right));
-        line.setPosition(QPointF(indent, 0));
-
-        // Word's line: the tallest single line height among the fonts on it, the text on
-        // its descent; a picture raises the ascent.
-        const int lineEnd = line.textStart() + line.textLength();
-        qreal descent = 0, single = 0;
-        for (const auto& range : reader.formats) {
-            if (range.start >= lineEnd || range.start + range.length <= line.textStart())
-                continue;
-            const QFont& f = range.format.font();
-            single = std::max(single, ctx.lineHeight(f));
-            descent = std::max(descent, QFontMetricsF(f, ctx.device()).descent());
-        }
-        if (single == 0) {
-            single = ctx.lineHeight(layout.font());
-            descent = QFontMetricsF(layout.font(), ctx.device()).descent();
-        }
-        while (nextSpecial < reader.specials.size() && reader.specials[nextSpecial].pos < line.textStart())
-            ++nextSpecial;
-        for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s)
-            if (reader.specials[s].picture)
-                single = std::max(single, reader.specials[s].height + descent);
-        const qreal height = rule == LineRule::Exact     ? lineValue
-                             : rule == LineRule::AtLeast ? std::max(single, lineValue)
-                                                         : single * lineValue;
-        const qreal baseline = std::max<qreal>(0, height - descent * (rule == LineRule::Auto ? lineValue : 1));
-
+    if (reader.text.isEmpty()) {
+        // The paragraph mark's font gives an empty paragraph its one line.
+        RunProps mark = ctx.styles().run(pStyle, tableStyle, "");
+        mark.apply(pPr.child("w:rPr"));
         Slice slice;
-        const qreal before = firstLine ? props.spaceBefore.value_or(0) : 0;
-        emitLineText(reader, line, baseline + before, align == Align::Justify, slice.items);
-        for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s) {
-            const auto& sp = reader.specials[s];
-            const qreal x = line.cursorToX(sp.pos);
-            if (sp.picture) {
-                if (sp.image >= 0)
-                    slice.items.images.push_back(
-                        ImageItem{QRectF(x, before + baseline - sp.height, sp.width, sp.height), sp.image});
-            } else {
-                // Word's box is a little smaller than its advance and sits on the baseline.
-                const qreal side = sp.width * 0.75;
-                slice.items.boxes.push_back(BoxItem{
-                    QRectF(x + (sp.width - side) / 2, before + baseline - side + sp.width * 0.05, side, side),
-                    sp.checked});
-            }
-        }
-        slice.height = before + height;
-        while (nextBreak < reader.pageBreaks.size() && reader.pageBreaks[nextBreak] < line.textStart())
-            ++nextBreak;
-        if (nextBreak < reader.pageBreaks.size() && reader.pageBreaks[nextBreak] == line.textStart()) {
-            slice.forceBreak = true;
-            ++nextBreak;
-        }
+        slice.height = props.spaceBefore.value_or(0) + lineHeight(ctx.lineMetrics(fontOf(mark)).height);
         out.push_back(std::move(slice));
+    } else {
+        QTextLayout layout(reader.text, reader.formats.isEmpty() ? QFont() : reader.formats.front().format.font(),
+                           ctx.device());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setTabStopDistance(ctx.defaultTabStop());
+        const Align align = props.align.value_or(Align::Left);
+        option.setAlignment(align == Align::Center  ? Qt::AlignHCenter
+                            : align == Align::Right ? Qt::AlignRight
+                            : align == Align::Justify ? Qt::AlignJustify
+                                                      : Qt::AlignLeft);
+        QList<QTextOption::Tab> tabs;
+        for (const auto& t : props.tabs) {
+            const auto type = t.kind == TabStop::Center  ? QTextOption::CenterTab
+                              : t.kind == TabStop::Right ? QTextOption::RightTab
+                              : t.kind == TabStop::Decimal ? QTextOption::DelimiterTab
+                                                           : QTextOption::LeftTab;
+            tabs.append(QTextOption::Tab(t.position - left, type, QLatin1Char(',')));
+        }
+        option.setTabs(tabs);
+        layout.setTextOption(option);
+        layout.setFormats(reader.formats);
+        layout.setCacheEnabled(false);
+
+        layout.beginLayout();
+        for (bool firstLine = true;; firstLine = false) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            const qreal indent = firstLine ? std::clamp(left + first, 0.0, width - 1) : left;
+            line.setLineWidth(std::max<qreal>(1, width - indent - right));
+            line.setPosition(QPointF(indent, 0));
+
+            // Word's line: the tallest single line height among the fonts on it, the text on
+            // its descent; a picture raises the ascent.
+            const int lineEnd = line.textStart() + line.textLength();
+            qreal descent = 0, single = 0;
+            for (const auto& range : reader.formats) {
+                if (range.start >= lineEnd || range.start + range.length <= line.textStart())
+                    continue;
+                const auto m = ctx.lineMetrics(range.format.font());
+                single = std::max(single, m.height);
+                descent = std::max(descent, m.descent);
+            }
+            if (single == 0) {
+                // The empty line after a final line break: as high as the text before it.
+                const auto m = ctx.lineMetrics(reader.formats.back().format.font());
+                single = m.height;
+                descent = m.descent;
+            }
+            while (nextSpecial < reader.specials.size() && reader.specials[nextSpecial].pos < line.textStart())
+                ++nextSpecial;
+            for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s)
+                if (reader.specials[s].picture)
+                    single = std::max(single, reader.specials[s].height + descent);
+            const qreal height = lineHeight(single);
+            const qreal baseline = std::max<qreal>(0, height - descent * (rule == LineRule::Auto ? lineValue : 1));
+
+            Slice slice;
+            const qreal before = firstLine ? props.spaceBefore.value_or(0) : 0;
+            emitLineText(reader, line, baseline + before, align == Align::Justify, slice.items);
+            for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s) {
+                const auto& sp = reader.specials[s];
+                const qreal x = line.cursorToX(sp.pos);
+                if (sp.picture) {
+                    if (sp.image >= 0)
+                        slice.items.images.push_back(
+                            ImageItem{QRectF(x, before + baseline - sp.height, sp.width, sp.height), sp.image});
+                } else {
+                    // The box is about the height of its text and reaches a little below the baseline.
+                    const qreal side = sp.width * 0.9;
+                    slice.items.boxes.push_back(BoxItem{
+                        QRectF(x + (sp.width - side) / 2, before + baseline - side + sp.width * 0.12, side, side),
+                        sp.checked});
+                }
+            }
+            slice.height = before + height;
+            while (nextBreak < reader.pageBreaks.size() && reader.pageBreaks[nextBreak] < line.textStart())
+                ++nextBreak;
+            if (nextBreak < reader.pageBreaks.size() && reader.pageBreaks[nextBreak] == line.textStart()) {
+                slice.forceBreak = true;
+                ++nextBreak;
+            }
+            out.push_back(std::move(slice));
+        }
+        layout.endLayout();
     }
-    layout.endLayout();
 
     if (out.size() == firstSlice)
         out.push_back(Slice{});

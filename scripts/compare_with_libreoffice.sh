@@ -26,6 +26,11 @@ sample="$build/sample"
 rm -rf "$out"
 mkdir -p "$out/vendrik" "$out/libreoffice" "$out/png"
 profile="$out/lo-profile"
+# Qt and LibreOffice want a runtime folder of their own.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+    export XDG_RUNTIME_DIR="$out/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 
 pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
 

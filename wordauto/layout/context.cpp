@@ -1,4 +1,5 @@
 #include "wordauto/layout/flow.h"
+#include "wordauto/layout/fonts.h"
 
 #include "wordauto/document_model.h"
 #include "wordauto/word_error.h"
@@ -66,6 +67,23 @@ LayoutContext::LayoutContext(detail::DocumentModel& doc, DocumentLayout& out)
         }
     } catch (const WordError&) {
     }
+}
+
+const LayoutContext::RunFont& LayoutContext::runFont(const RunProps& r)
+{
+    const bool bold = r.bold.value_or(false), italic = r.italic.value_or(false);
+    const bool caps = r.caps.value_or(false), smallCaps = r.smallCaps.value_or(false);
+    auto key = std::make_tuple(r.font.value_or("Times New Roman"), r.size.value_or(10),
+                               (bold ? 1 : 0) | (italic ? 2 : 0) | (caps ? 4 : 0) | (smallCaps ? 8 : 0));
+    if (auto it = runFonts_.find(key); it != runFonts_.end())
+        return it->second;
+    QFont f = layoutFont(QString::fromStdString(std::get<0>(key)), std::get<1>(key), bold, italic);
+    if (caps)
+        f.setCapitalization(QFont::AllUppercase);
+    else if (smallCaps)
+        f.setCapitalization(QFont::SmallCaps);
+    RunFont run{f, fontIndex(f), lineMetrics(f)};
+    return runFonts_.emplace(std::move(key), std::move(run)).first->second;
 }
 
 int LayoutContext::fontIndex(const QFont& font)

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 
 namespace wordauto::layout {
@@ -183,7 +184,29 @@ PageFrame frameOf(LayoutContext& ctx, const SectionInfo& s, int index)
     return f;
 }
 
-void placeStory(std::vector<Slice>& slices, Page& page, qreal x, qreal y)
+// Headers and footers measured once per story and width when they show no page numbers;
+// the others are measured for each page.
+class StoryCache {
+public:
+    const std::vector<Slice>& get(LayoutContext& ctx, const Story& story, qreal width,
+                                  const FieldValues& values)
+    {
+        const auto key = std::make_pair(story.part, width);
+        if (auto it = fixed_.find(key); it != fixed_.end())
+            return it->second;
+        ctx.fieldValuesUsed = false;
+        current_ = measureStory(ctx, story, width, values);
+        if (!ctx.fieldValuesUsed)
+            return fixed_.emplace(key, std::move(current_)).first->second;
+        return current_;
+    }
+
+private:
+    std::map<std::pair<std::string, qreal>, std::vector<Slice>> fixed_;
+    std::vector<Slice> current_;
+};
+
+void placeStory(const std::vector<Slice>& slices, Page& page, qreal x, qreal y)
 {
     for (auto& s : slices) {
         page.items.append(s.items, QPointF(x, y));
@@ -198,6 +221,7 @@ void addHeadersAndFooters(LayoutContext& ctx, const std::vector<SectionInfo>& se
     std::vector<int> perSection(sections.size(), 0);
     for (const auto& p : out.pages)
         ++perSection[static_cast<std::size_t>(p.section)];
+    StoryCache cache;
     int number = 0;
     for (std::size_t i = 0; i < out.pages.size(); ++i) {
         Page& page = out.pages[i];
@@ -208,9 +232,9 @@ void addHeadersAndFooters(LayoutContext& ctx, const std::vector<SectionInfo>& se
         const FieldValues values{number, total, perSection[static_cast<std::size_t>(page.section)]};
         const qreal width = s.page.width() - s.left - s.right;
         const bool first = firstOfSection && s.titlePage;
-        auto header = measureStory(ctx, first ? s.headerFirst : s.header1, width, values);
+        const auto& header = cache.get(ctx, first ? s.headerFirst : s.header1, width, values);
         placeStory(header, page, s.left, s.header);
-        auto footer = measureStory(ctx, first ? s.footerFirst : s.footer1, width, values);
+        const auto& footer = cache.get(ctx, first ? s.footerFirst : s.footer1, width, values);
         placeStory(footer, page, s.left, s.page.height() - s.footer - heightOf(footer));
     }
 }

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace wordauto::detail {
@@ -58,6 +59,13 @@ public:
         qreal descent = 0;
     };
     LineMetrics lineMetrics(const QFont& font);
+    // The font of runs with these properties, its index and line metrics; made once.
+    struct RunFont {
+        QFont font;
+        int index = 0;
+        LineMetrics metrics;
+    };
+    const RunFont& runFont(const RunProps& props);
     // The picture a relationship of the current story points to, or -1.
     int imageIndex(const std::string& relationshipId);
     QPaintDevice* device() { return &device_; }
@@ -66,6 +74,7 @@ public:
     // The part whose relationships resolve pictures: the main story or a header or footer.
     std::string storyPart;
     const FieldValues* fieldValues = nullptr;
+    bool fieldValuesUsed = false; // a page number field showed one of fieldValues
     int tableDepth = 0;
 
 private:
@@ -76,6 +85,7 @@ private:
     double defaultTab_ = 36;
     std::map<QString, int> fonts_;
     std::map<QString, LineMetrics> lineMetrics_;
+    std::map<std::tuple<std::string, double, int>, RunFont> runFonts_;
     std::map<std::string, int> images_;
 };
 

@@ -59,10 +59,11 @@ void Paginator::put(const Items& items, qreal x, qreal height)
     y_ += height;
 }
 
-qreal Paginator::keptHeight(const std::vector<FlowItem>& flow, std::size_t i) const
+qreal Paginator::keptHeight(const std::vector<FlowItem>& flow, std::size_t i, std::size_t& last) const
 {
     qreal h = 0;
     for (; i < flow.size(); ++i) {
+        last = i;
         if (flow[i].table) {
             if (!flow[i].table->rows.empty())
                 h += rowStart(flow[i].table->rows.front());
@@ -81,16 +82,20 @@ qreal Paginator::keptHeight(const std::vector<FlowItem>& flow, std::size_t i) co
 void Paginator::placeSlice(std::vector<FlowItem>& flow, std::size_t i)
 {
     Slice& s = flow[i].slice;
-    if (breakPending_ || s.forceBreak || (s.breakBefore && hasContent_)) {
+    if (breakPending_ || s.forceBreak || (s.breakBefore && hasContent_))
         newPage();
-    } else if (hasContent_) {
-        // Space after the last paragraph of a page may run into the bottom margin.
-        const qreal own = s.height - s.spaceAfter;
-        const qreal need = s.keepWithNext ? keptHeight(flow, i) : own;
-        const qreal page = frame_.body.height();
-        if (need > remaining() && (need <= page || own > remaining()))
-            newPage();
+    // Space after the last paragraph of a page may run into the bottom margin.
+    const qreal own = s.height - s.spaceAfter;
+    qreal need = own;
+    // A kept chain is measured once, at its start: its later slices only need their own room.
+    if (s.keepWithNext && !(chainDecided_ && i <= chainDecidedTo_)) {
+        std::size_t last = i;
+        need = keptHeight(flow, i, last);
+        chainDecided_ = true;
+        chainDecidedTo_ = last;
     }
+    if (hasContent_ && need > remaining() && (need <= frame_.body.height() || own > remaining()))
+        newPage();
     put(s.items, frame_.body.left(), s.height);
     hasContent_ = true;
     breakPending_ = s.forceBreakAfter;
@@ -99,6 +104,7 @@ void Paginator::placeSlice(std::vector<FlowItem>& flow, std::size_t i)
 
 void Paginator::place(std::vector<FlowItem>& flow)
 {
+    chainDecided_ = false;
     for (std::size_t i = 0; i < flow.size(); ++i) {
         if (flow[i].table) {
             if (breakPending_)

@@ -40,13 +40,16 @@ private:
     void repeatHeaders();
     // What must go on one page from flow[i] on: its keep-with-next chain and the start of
     // what follows it.
-    qreal keptHeight(const std::vector<FlowItem>& flow, std::size_t i) const;
+    // Also gives the index of the chain's last slice.
+    qreal keptHeight(const std::vector<FlowItem>& flow, std::size_t i, std::size_t& last) const;
 
     std::vector<Page>& pages_;
     PageFrame frame_;
     qreal y_ = 0;
     bool hasContent_ = false; // the page holds more than repeated header rows
     bool breakPending_ = false;
+    std::size_t chainDecidedTo_ = 0; // slices of a kept chain up to here were already placed as one
+    bool chainDecided_ = false;
     const TableBox* headerTable_ = nullptr;
     std::size_t headerRows_ = 0;
 };

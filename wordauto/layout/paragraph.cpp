@@ -18,7 +18,10 @@ namespace wordauto::layout {
 namespace {
 
 constexpr QChar kLineSeparator(0x2028);
-constexpr QChar kPlaceholder(0x00A0); // stands for a check box or a picture in the text
+// Stands in the text for a check box, a picture or an en space: a letter, not a blank, so that
+// it keeps its width at a line end; never drawn.
+constexpr QChar kPlaceholder(u'x');
+constexpr QChar kEnSpace(0x2002);
 constexpr qreal kEmuPerPoint = 12700;
 constexpr qreal kMaxPictureSide = 1584;
 constexpr std::size_t kMaxFieldNesting = 32;
@@ -34,6 +37,7 @@ struct RunStyle {
 struct Special {
     int pos = 0;
     bool picture = false;
+    bool blank = false; // an en space: room and nothing to draw
     qreal width = 0, height = 0;
     bool checked = false;
     int image = -1;
@@ -45,17 +49,6 @@ struct FieldState {
     std::string code;
 };
 
-QFont fontOf(const RunProps& r)
-{
-    QFont f = layoutFont(QString::fromStdString(r.font.value_or("Times New Roman")),
-                         r.size.value_or(10), r.bold.value_or(false), r.italic.value_or(false));
-    if (r.caps.value_or(false))
-        f.setCapitalization(QFont::AllUppercase);
-    else if (r.smallCaps.value_or(false))
-        f.setCapitalization(QFont::SmallCaps);
-    return f;
-}
-
 // The text of a paragraph with its formats, built run by run.
 class ParagraphReader {
 public:
@@ -65,16 +58,25 @@ public:
     }
 
     void read(pugi::xml_node p);
+    bool placeholderAt(int i) const
+    {
+        return static_cast<std::size_t>(i) < isPlaceholder.size() && isPlaceholder[static_cast<std::size_t>(i)];
+    }
 
     QString text;
     QList<QTextLayout::FormatRange> formats;
     std::vector<RunStyle> styles; // one per format range
+    std::vector<LayoutContext::LineMetrics> metrics; // one per format range
     std::vector<Special> specials;
+    std::vector<bool> isPlaceholder; // by text position
     std::vector<int> pageBreaks; // text positions where a page break character stood
 
 private:
     void enterRun(pugi::xml_node r);
     void append(const QString& s);
+    // Text of a w:t. En spaces (an empty text field's placeholder) keep their width at a line
+    // end instead of hanging past it as blanks do, so each becomes a placeholder.
+    void appendText(const QString& s);
     void appendPlaceholder(const Special& s, qreal advance);
     bool suppressed() const
     {
@@ -93,7 +95,9 @@ private:
     pugi::xml_node run_;
     RunProps props_;
     QFont font_;
+    LayoutContext::LineMetrics metrics_;
     RunStyle style_;
+    bool lastIsPlaceholder_ = false;
     std::vector<FieldState> fields_;
     std::size_t ignoredFields_ = 0;
 };
@@ -106,16 +110,18 @@ void ParagraphReader::enterRun(pugi::xml_node r)
     auto rPr = r.child("w:rPr");
     props_ = ctx_.styles().run(pStyle_, tableStyle_, std::string(detail::childVal(rPr, "w:rStyle")));
     props_.apply(rPr);
-    font_ = fontOf(props_);
-    style_ = RunStyle{ctx_.fontIndex(font_), props_.color.value_or(0xff000000u),
-                      props_.underline.value_or(false), props_.strike.value_or(false)};
+    const auto& rf = ctx_.runFont(props_);
+    font_ = rf.font;
+    metrics_ = rf.metrics;
+    style_ = RunStyle{rf.index, props_.color.value_or(0xff000000u), props_.underline.value_or(false),
+                      props_.strike.value_or(false)};
 }
 
 void ParagraphReader::append(const QString& s)
 {
     if (s.isEmpty() || props_.hidden.value_or(false) || suppressed())
         return;
-    if (!formats.isEmpty() && styles.back() == style_ && formats.back().format.font() == font_) {
+    if (!formats.isEmpty() && !lastIsPlaceholder_ && styles.back() == style_) {
         formats.back().length += static_cast<int>(s.size());
     } else {
         QTextLayout::FormatRange range;
@@ -124,28 +130,49 @@ void ParagraphReader::append(const QString& s)
         range.format.setFont(font_);
         formats.push_back(range);
         styles.push_back(style_);
+        metrics.push_back(metrics_);
     }
+    lastIsPlaceholder_ = false;
     text += s;
+}
+
+void ParagraphReader::appendText(const QString& s)
+{
+    qsizetype start = 0;
+    for (qsizetype i = s.indexOf(kEnSpace); i >= 0; i = s.indexOf(kEnSpace, start)) {
+        append(s.mid(start, i - start));
+        Special blank;
+        blank.blank = true;
+        appendPlaceholder(blank, font_.pointSizeF() / 2);
+        start = i + 1;
+    }
+    append(start == 0 ? s : s.mid(start));
 }
 
 void ParagraphReader::appendPlaceholder(const Special& s, qreal advance)
 {
     if (props_.hidden.value_or(false) || suppressed())
         return;
-    // One no-break space whose advance is stretched to the object's width.
+    // One letter, sized so that its advance is the object's width (the line's height comes
+    // from the run's own font, not from this one).
     QFont f = font_;
     const qreal own = QFontMetricsF(f, ctx_.device()).horizontalAdvance(kPlaceholder);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, advance - own);
+    if (own > 0)
+        f.setPointSizeF(std::clamp(f.pointSizeF() * advance / own, 0.05, 5000.0));
     QTextLayout::FormatRange range;
     range.start = static_cast<int>(text.size());
     range.length = 1;
     range.format.setFont(f);
     formats.push_back(range);
     styles.push_back(style_);
+    metrics.push_back(metrics_);
+    lastIsPlaceholder_ = true;
     Special sp = s;
     sp.pos = range.start;
     specials.push_back(sp);
     text += kPlaceholder;
+    isPlaceholder.resize(static_cast<std::size_t>(text.size()), false);
+    isPlaceholder.back() = true;
 }
 
 bool ParagraphReader::pageField(std::string_view code, QString& value) const
@@ -164,6 +191,7 @@ bool ParagraphReader::pageField(std::string_view code, QString& value) const
         value = QString::number(v->sectionPages);
     else
         return false;
+    ctx_.fieldValuesUsed = true;
     return true;
 }
 
@@ -260,8 +288,10 @@ void ParagraphReader::read(pugi::xml_node p)
     props_ = ctx_.styles().run(pStyle_, tableStyle_, "");
     props_.apply(p.child("w:pPr").child("w:rPr"));
     props_.hidden = false;
-    font_ = fontOf(props_);
-    style_ = RunStyle{ctx_.fontIndex(font_), props_.color.value_or(0xff000000u), false, false};
+    const auto& rf = ctx_.runFont(props_);
+    font_ = rf.font;
+    metrics_ = rf.metrics;
+    style_ = RunStyle{rf.index, props_.color.value_or(0xff000000u), false, false};
 
     pugi::xml_node n = p.first_child();
     while (n) {
@@ -271,9 +301,7 @@ void ParagraphReader::read(pugi::xml_node p)
             enterRun(n);
             enter = true;
         } else if (std::strcmp(name, "w:t") == 0) {
-            // En spaces (an empty text field's placeholder) keep their width at a line end
-            // instead of hanging past it like ordinary blanks: a figure space does that.
-            append(QString::fromUtf8(n.text().get()).replace(QChar(0x2002), QChar(0x2007)));
+            appendText(QString::fromUtf8(n.text().get()));
         } else if (std::strcmp(name, "w:tab") == 0 && isElement(n.parent(), "w:r")) {
             append(QStringLiteral("\t"));
         } else if (std::strcmp(name, "w:br") == 0 || std::strcmp(name, "w:cr") == 0) {
@@ -313,19 +341,19 @@ void ParagraphReader::read(pugi::xml_node p)
 
 // Pieces of a line's text between tabs, breaks and placeholders (and spaces, when the line is
 // justified), each drawn where the layout put it.
-void emitLineText(const ParagraphReader& r, const QTextLine& line, qreal baseline, bool justified,
-                  Items& out)
+void emitLineText(const ParagraphReader& r, const QTextLine& line, qsizetype firstFormat, qreal baseline,
+                  bool justified, Items& out)
 {
     const int lineStart = line.textStart();
     const int lineEnd = lineStart + line.textLength();
-    for (qsizetype fi = 0; fi < r.formats.size(); ++fi) {
+    for (qsizetype fi = firstFormat; fi < r.formats.size() && r.formats[fi].start < lineEnd; ++fi) {
         const auto& range = r.formats[fi];
         const int a = std::max(lineStart, range.start);
         const int b = std::min(lineEnd, range.start + range.length);
         int pieceStart = a;
         for (int i = a; i <= b; ++i) {
             const bool cut = i == b || r.text[i] == QLatin1Char('\t') || r.text[i] == kLineSeparator
-                             || r.text[i] == kPlaceholder || (justified && r.text[i] == QLatin1Char(' '));
+                             || r.placeholderAt(i) || (justified && r.text[i] == QLatin1Char(' '));
             if (!cut)
                 continue;
             if (i > pieceStart) {
@@ -382,7 +410,7 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
         RunProps mark = ctx.styles().run(pStyle, tableStyle, "");
         mark.apply(pPr.child("w:rPr"));
         Slice slice;
-        slice.height = props.spaceBefore.value_or(0) + lineHeight(ctx.lineMetrics(fontOf(mark)).height);
+        slice.height = props.spaceBefore.value_or(0) + lineHeight(ctx.runFont(mark).metrics.height);
         out.push_back(std::move(slice));
     } else {
         QTextLayout layout(reader.text, reader.formats.isEmpty() ? QFont() : reader.formats.front().format.font(),
@@ -408,6 +436,7 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
         layout.setFormats(reader.formats);
         layout.setCacheEnabled(false);
 
+        qsizetype firstFormat = 0;
         layout.beginLayout();
         for (bool firstLine = true;; firstLine = false) {
             QTextLine line = layout.createLine();
@@ -421,18 +450,19 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
             // its descent; a picture raises the ascent.
             const int lineEnd = line.textStart() + line.textLength();
             qreal descent = 0, single = 0;
-            for (const auto& range : reader.formats) {
-                if (range.start >= lineEnd || range.start + range.length <= line.textStart())
-                    continue;
-                const auto m = ctx.lineMetrics(range.format.font());
+            // Formats and lines both run forward through the text.
+            while (firstFormat < reader.formats.size()
+                   && reader.formats[firstFormat].start + reader.formats[firstFormat].length <= line.textStart())
+                ++firstFormat;
+            for (qsizetype k = firstFormat; k < reader.formats.size() && reader.formats[k].start < lineEnd; ++k) {
+                const auto& m = reader.metrics[static_cast<std::size_t>(k)];
                 single = std::max(single, m.height);
                 descent = std::max(descent, m.descent);
             }
             if (single == 0) {
                 // The empty line after a final line break: as high as the text before it.
-                const auto m = ctx.lineMetrics(reader.formats.back().format.font());
-                single = m.height;
-                descent = m.descent;
+                single = reader.metrics.back().height;
+                descent = reader.metrics.back().descent;
             }
             while (nextSpecial < reader.specials.size() && reader.specials[nextSpecial].pos < line.textStart())
                 ++nextSpecial;
@@ -444,10 +474,12 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
 
             Slice slice;
             const qreal before = firstLine ? props.spaceBefore.value_or(0) : 0;
-            emitLineText(reader, line, baseline + before, align == Align::Justify, slice.items);
+            emitLineText(reader, line, firstFormat, baseline + before, align == Align::Justify, slice.items);
             for (std::size_t s = nextSpecial; s < reader.specials.size() && reader.specials[s].pos < lineEnd; ++s) {
                 const auto& sp = reader.specials[s];
                 const qreal x = line.cursorToX(sp.pos);
+                if (sp.blank)
+                    continue;
                 if (sp.picture) {
                     if (sp.image >= 0)
                         slice.items.images.push_back(

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 namespace wordauto::layout {
 
@@ -43,6 +44,19 @@ std::optional<bool> toggle(pugi::xml_node rPr, const char* name)
     if (!n)
         return std::nullopt;
     return detail::onOff(n, false);
+}
+
+struct Toggle {
+    const char* element;
+    std::optional<bool>* value;
+};
+
+// On/off properties: each element present sets its value, on unless w:val says off.
+void applyToggles(pugi::xml_node props, std::initializer_list<Toggle> toggles)
+{
+    for (const auto& t : toggles)
+        if (auto v = toggle(props, t.element))
+            *t.value = v;
 }
 
 std::optional<Align> alignOf(std::string_view v)
@@ -96,18 +110,8 @@ void RunProps::apply(pugi::xml_node rPr)
         const double v = sz.attribute("w:val").as_double(20) / 2;
         size = std::isfinite(v) ? std::clamp(v, kMinFontSize, kMaxFontSize) : 10.0;
     }
-    if (auto v = toggle(rPr, "w:b"))
-        bold = v;
-    if (auto v = toggle(rPr, "w:i"))
-        italic = v;
-    if (auto v = toggle(rPr, "w:strike"))
-        strike = v;
-    if (auto v = toggle(rPr, "w:caps"))
-        caps = v;
-    if (auto v = toggle(rPr, "w:smallCaps"))
-        smallCaps = v;
-    if (auto v = toggle(rPr, "w:vanish"))
-        hidden = v;
+    applyToggles(rPr, {{"w:b", &bold}, {"w:i", &italic}, {"w:strike", &strike}, {"w:caps", &caps},
+                       {"w:smallCaps", &smallCaps}, {"w:vanish", &hidden}});
     if (auto u = rPr.child("w:u")) {
         const std::string_view v = u.attribute("w:val").value();
         underline = !(v == "none" || v.empty());
@@ -156,14 +160,8 @@ void ParaProps::apply(pugi::xml_node pPr)
             }
         }
     }
-    if (auto v = toggle(pPr, "w:keepNext"))
-        keepNext = v;
-    if (auto v = toggle(pPr, "w:keepLines"))
-        keepLines = v;
-    if (auto v = toggle(pPr, "w:pageBreakBefore"))
-        pageBreakBefore = v;
-    if (auto v = toggle(pPr, "w:widowControl"))
-        widowControl = v;
+    applyToggles(pPr, {{"w:keepNext", &keepNext}, {"w:keepLines", &keepLines},
+                       {"w:pageBreakBefore", &pageBreakBefore}, {"w:widowControl", &widowControl}});
     if (auto shd = pPr.child("w:shd"))
         shading = shadingFill(shd);
     if (auto list = pPr.child("w:tabs")) {

@@ -10,6 +10,8 @@
 #include "wordauto/package.h"
 #include "wordauto/word_error.h"
 
+#include <QGuiApplication>
+
 #include <zip.h>
 
 #include <cstddef>
@@ -79,6 +81,19 @@ std::vector<FieldSnapshot> readDocument(DocumentModel& model)
 }
 
 } // namespace
+
+// Layout needs a GUI application for its fonts: one for the whole run, off screen, destroyed at
+// exit so that its font database is released before the leak check.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static int qargc = 3;
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* qargv[] = {(*argv)[0], platformOption, platform, nullptr};
+    (void)argc;
+    static QGuiApplication app(qargc, qargv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

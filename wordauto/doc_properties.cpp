@@ -14,7 +14,7 @@ DOC_DocumentProperty DOC_BuiltInDocumentProperties::Item(int index) const
     if (index != wdPropertyPages)
         throwFileError("La proprietà del documento " + std::to_string(index) + " non è disponibile",
                        d.path().empty() ? d.name() : d.path());
-    return DOC_DocumentProperty(ref_, index);
+    return DOC_DocumentProperty(ref_);
 }
 
 long DOC_DocumentProperty::Value() const

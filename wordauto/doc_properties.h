@@ -9,13 +9,12 @@ inline constexpr int wdPropertyPages = 14;
 
 class DOC_DocumentProperty {
 public:
-    DOC_DocumentProperty(DocRef ref, int index) : ref_(std::move(ref)), index_(index) {}
+    explicit DOC_DocumentProperty(DocRef ref) : ref_(std::move(ref)) {}
     // The page count of the document's layout: the pages PrintOut prints.
     long Value() const;
 
 private:
     DocRef ref_;
-    int index_;
 };
 
 // The built-in document properties; the page count (item 14) is the one Vendrik keeps.

@@ -25,7 +25,7 @@ qreal rowStart(const RowBox& row)
     qreal h = 0;
     for (const auto& c : row.cells)
         if (c.sizesRow() && !c.content.empty())
-            h = std::max(h, c.margin[0] + c.margin[2] + c.content.front().height);
+            h = std::max(h, c.margin[0] + c.margin[2] + row.borderTop + row.borderBottom + c.content.front().height);
     return std::min(whole, h);
 }
 
@@ -181,7 +181,7 @@ void Paginator::placeRow(const TableBox& table, const RowBox& row, bool withHead
                 const CellBox& c = row.cells[i];
                 if (!c.sizesRow())
                     continue;
-                qreal used = c.margin[0] + c.margin[2];
+                qreal used = c.margin[0] + c.margin[2] + row.borderTop + row.borderBottom;
                 while (to[i] < c.content.size() && used + c.content[to[i]].height <= remaining()) {
                     used += c.content[to[i]].height;
                     ++to[i];
@@ -212,7 +212,7 @@ void Paginator::placeRow(const TableBox& table, const RowBox& row, bool withHead
             part = 0;
             for (std::size_t i = 0; i < row.cells.size(); ++i) {
                 const CellBox& c = row.cells[i];
-                qreal used = c.margin[0] + c.margin[2];
+                qreal used = c.margin[0] + c.margin[2] + row.borderTop + row.borderBottom;
                 for (std::size_t k = from[i]; k < to[i]; ++k)
                     used += c.content[k].height;
                 part = std::max(part, used);

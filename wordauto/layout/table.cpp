@@ -202,6 +202,9 @@ TableBox measureTable(LayoutContext& ctx, pugi::xml_node tbl, qreal width)
                 measureBlocks(ctx, tc, inner, styleId, cell.content);
             }
             starts[r].push_back(col);
+            row.borderTop = std::max(row.borderTop, cell.border[0].width);
+            if (r + 1 == rows.size())
+                row.borderBottom = std::max(row.borderBottom, cell.border[2].width);
             row.cells.push_back(std::move(cell));
             col += std::max<std::size_t>(span, 1);
         }
@@ -251,13 +254,16 @@ qreal rowHeight(const RowBox& row, const std::vector<std::size_t>& from, bool fi
 {
     if (row.exact && first)
         return row.minHeight;
+    // Horizontal borders take room of their own between the rows' contents.
     qreal h = 0;
+    const qreal borders = row.borderTop + row.borderBottom;
     for (std::size_t i = 0; i < row.cells.size(); ++i) {
         const CellBox& c = row.cells[i];
         if (!c.sizesRow())
             continue;
         h = std::max(h, c.margin[0] + c.margin[2] + contentHeight(c.content, from[i], c.content.size()));
     }
+    h += borders;
     return first ? std::max(h, row.minHeight) : h;
 }
 
@@ -283,8 +289,8 @@ void drawRow(const RowBox& row, const std::vector<std::size_t>& from,
         const std::size_t a = whole ? 0 : from[i];
         const std::size_t b = whole ? c.content.size() : to[i];
         const qreal used = contentHeight(c.content, a, b);
-        qreal y = box.top() + c.margin[0];
-        const qreal free = height - c.margin[0] - c.margin[2] - used;
+        qreal y = box.top() + c.margin[0] + row.borderTop;
+        const qreal free = height - c.margin[0] - c.margin[2] - row.borderTop - row.borderBottom - used;
         if (first && b == c.content.size() && free > 0 && !whole)
             y += c.vAlign == 1 ? free / 2 : c.vAlign == 2 ? free : 0;
         for (std::size_t s = a; s < b; ++s) {

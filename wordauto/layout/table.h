@@ -27,6 +27,8 @@ struct CellBox {
 struct RowBox {
     std::vector<CellBox> cells;
     qreal minHeight = 0;
+    qreal borderTop = 0;    // room its top border takes above the cells' content
+    qreal borderBottom = 0; // the same below, for the last row
     bool exact = false;
     bool cantSplit = false;
     bool header = false;

@@ -82,6 +82,13 @@ std::vector<FieldSnapshot> readDocument(DocumentModel& model)
 
 } // namespace
 
+// Fontconfig keeps caches of patterns for the process's life that it never frees: not ours to
+// report.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
 // Layout needs a GUI application for its fonts: one for the whole run, off screen, destroyed at
 // exit so that its font database is released before the leak check.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)

@@ -72,9 +72,18 @@ std::optional<Align> alignOf(std::string_view v)
     return std::nullopt;
 }
 
-// A table style's properties for the table, and its paragraph and run properties.
-pugi::xml_node pPrOf(pugi::xml_node style) { return style.child("w:pPr"); }
-pugi::xml_node rPrOf(pugi::xml_node style) { return style.child("w:rPr"); }
+// The defaults, then the `part` (w:pPr or w:rPr) of each style of each chain, roots first.
+template <typename Props>
+Props layered(pugi::xml_node defaults, const char* part,
+              std::initializer_list<std::vector<pugi::xml_node>> chains)
+{
+    Props p;
+    p.apply(defaults);
+    for (const auto& c : chains)
+        for (auto style : c)
+            p.apply(style.child(part));
+    return p;
+}
 
 } // namespace
 
@@ -284,12 +293,9 @@ ParaProps StyleSheet::paragraph(const std::string& pStyle, const std::string& ta
     const std::string key = pStyle + '\n' + tableStyle;
     if (auto it = paraCache_.find(key); it != paraCache_.end())
         return it->second;
-    ParaProps p;
-    p.apply(pPrDefault_);
-    for (auto s : chain(tableStyle, "table"))
-        p.apply(pPrOf(s));
-    for (auto s : chain(pStyle.empty() ? defaultParagraph_ : pStyle, "paragraph"))
-        p.apply(pPrOf(s));
+    auto p = layered<ParaProps>(pPrDefault_, "w:pPr",
+                                {chain(tableStyle, "table"),
+                                 chain(pStyle.empty() ? defaultParagraph_ : pStyle, "paragraph")});
     return paraCache_.emplace(key, std::move(p)).first->second;
 }
 
@@ -299,14 +305,10 @@ RunProps StyleSheet::run(const std::string& pStyle, const std::string& tableStyl
     const std::string key = pStyle + '\n' + tableStyle + '\n' + rStyle;
     if (auto it = runCache_.find(key); it != runCache_.end())
         return it->second;
-    RunProps r;
-    r.apply(rPrDefault_);
-    for (auto s : chain(tableStyle, "table"))
-        r.apply(rPrOf(s));
-    for (auto s : chain(pStyle.empty() ? defaultParagraph_ : pStyle, "paragraph"))
-        r.apply(rPrOf(s));
-    for (auto s : chain(rStyle, "character"))
-        r.apply(rPrOf(s));
+    auto r = layered<RunProps>(rPrDefault_, "w:rPr",
+                               {chain(tableStyle, "table"),
+                                chain(pStyle.empty() ? defaultParagraph_ : pStyle, "paragraph"),
+                                chain(rStyle, "character")});
     return runCache_.emplace(key, std::move(r)).first->second;
 }
 

@@ -231,11 +231,18 @@ Figures measureOnce(const Setup& setup)
     if (lists.size() != static_cast<std::size_t>(inDossier - kPicked) || window->TV1->GETITEMATTRIBUTES(
             QString::fromStdString(engine::listItemName(setup.picked.front()))))
         fail("FNZLISTDEL did not remove the picked lists");
+    if (framework::MessageBoxLog::shown().size() != 1)
+        fail("FNZLISTDEL showed more than its question");
+    framework::MessageBoxLog::clear();
     f.pickerAdd = fillPicker(*window, "ADD", kPicked);
     f.listAdd = pickAndRun(*window, "FNZLISTADD", setup.picked);
     if (lists.size() != static_cast<std::size_t>(inDossier) || !framework::MessageBoxLog::shown().empty()
         || !window->TV1->GETITEMATTRIBUTES(QString::fromStdString(engine::listItemName(setup.picked.front()))))
+    {
+        for (const auto& box : framework::MessageBoxLog::shown())
+            std::fprintf(stderr, "%s\n", box.text.toStdString().c_str());
         fail("FNZLISTADD did not bring the picked lists back");
+    }
     window.reset();
 
     engine::ProgramState plain;

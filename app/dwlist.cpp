@@ -2,7 +2,6 @@
 
 #include "app/dialog_units.h"
 #include "app/dwwait.h"
-#include "engine/result_documents.h"
 #include "framework/msgbox.h"
 #include "ui_dwlist.h"
 
@@ -15,6 +14,8 @@
 #include <QTableWidget>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace app {
 
@@ -145,10 +146,8 @@ DWLIST::~DWLIST() = default;
 
 void DWLIST::setHelpDisplay(std::function<void(const QString& topic)> display) { help_ = std::move(display); }
 
-void DWLIST::addItem(const engine::IndexRow& row, bool checked)
+void DWLIST::fillRow(int r, const engine::IndexRow& row, bool checked)
 {
-    const int r = LV1->rowCount();
-    LV1->insertRow(r);
     auto* item = new QTableWidgetItem(q(row.number + " - " + row.title));
     item->setData(Qt::UserRole, q(row.number));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -160,18 +159,26 @@ void DWLIST::addItem(const engine::IndexRow& row, bool checked)
 void DWLIST::MTDLOAD()
 {
     LV1->setUpdatesEnabled(false);
+    const engine::NumberIndex<engine::IndexRow> listRows(state_.aListIndex);
+    const engine::NumberIndex<std::string> dossier(state_.aDossierLists);
+    // The rows are counted first and made in one step, not inserted one by one.
+    std::vector<std::pair<const engine::IndexRow*, bool>> items;
     if (symMode == QLatin1String("ADD")) {
         for (const auto& row : state_.aListIndex)
-            if (!engine::inDossier(state_, row.number))
-                addItem(row, row.mandatory);
+            if (!dossier.contains(row.number))
+                items.emplace_back(&row, row.mandatory);
     } else if (symMode == QLatin1String("DEL")) {
         for (const auto& number : state_.aDossierLists)
-            if (const engine::IndexRow* row = engine::findListRow(state_, number))
-                addItem(*row, false);
+            if (const engine::IndexRow* row = listRows.find(number))
+                items.emplace_back(row, false);
     } else if (symMode == QLatin1String("PRN")) {
         for (const auto& row : state_.aListIndex)
-            addItem(row, engine::inDossier(state_, row.number));
+            items.emplace_back(&row, dossier.contains(row.number));
     }
+    const int first = LV1->rowCount();
+    LV1->setRowCount(first + static_cast<int>(items.size()));
+    for (std::size_t i = 0; i < items.size(); ++i)
+        fillRow(first + static_cast<int>(i), *items[i].first, items[i].second);
     fitColumn();
     LV1->setUpdatesEnabled(true);
 }

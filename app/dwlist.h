@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/number_index.h"
 #include "engine/program_state.h"
 
 #include <QDialog>
@@ -87,7 +88,8 @@ public slots:
     void reject() override;
 
 private:
-    void addItem(const engine::IndexRow& row, bool checked);
+    // Fills row r of the list view with the list of `row`.
+    void fillRow(int r, const engine::IndexRow& row, bool checked);
     int box(const std::string& text, unsigned type);
     void setControlsEnabled(bool enabled);
 
@@ -95,14 +97,15 @@ private:
     bool runWork();
     bool folderTests();
     // Mandatory pass of ADD (tick) and DEL (untick); true when an item is then chosen.
-    bool mandatoryPass(bool tick);
-    bool anyChosen() const;
+    bool mandatoryPass(bool tick, const engine::NumberIndex<engine::IndexRow>& listRows);
+    bool anyChosen(const engine::NumberIndex<engine::IndexRow>& listRows) const;
     // The loop over the list view's items, `work` called for each ticked one.
     bool itemLoop(ProgressWindowAdapter& progress, const char* itemText, const char* interrupted,
                   const std::function<void(const std::string& number)>& work);
     void copyList(const std::string& number);
     void deleteList(const std::string& number);
-    void collectList(const std::string& number, std::string& lastSection);
+    void collectList(const std::string& number, std::string& lastSection,
+                     const engine::NumberIndex<engine::IndexRow>& sectionRows);
 
     engine::ProgramState& state_;
     std::function<void(const QString&)> help_;

@@ -4,8 +4,6 @@
 
 #include "app/dwwait.h"
 #include "engine/engine.h"
-#include "engine/index_lookups.h"
-#include "engine/result_documents.h"
 #include "framework/event_pump.h"
 #include "framework/file_copy.h"
 #include "framework/file_lookup.h"
@@ -81,15 +79,18 @@ bool DWLIST::runWork()
     progress.setRange(1, 100);
     progress.setPosition(0);
 
+    // Built once for the whole work; they follow their arrays if those change while events run.
+    const engine::NumberIndex<engine::IndexRow> listRows(state_.aListIndex);
+    const engine::NumberIndex<engine::IndexRow> sectionRows(state_.aSectionIndex);
     bool alive = true;
     if (symMode == QLatin1String("ADD")) {
-        if (mandatoryPass(true)) {
+        if (mandatoryPass(true, listRows)) {
             progress.setText("Copia in corso lista");
             alive = itemLoop(progress, "Copia in corso lista ", "Copia interrotta",
                              [this](const std::string& n) { copyList(n); });
         }
     } else if (symMode == QLatin1String("DEL")) {
-        if (mandatoryPass(false)
+        if (mandatoryPass(false, listRows)
             && box("Attenzione... Le liste selezionate verranno eliminate dal fascicolo... Procedere?",
                    mb::YesNo | mb::Question)
                 == framework::answer::Yes) {
@@ -98,10 +99,12 @@ bool DWLIST::runWork()
                              [this](const std::string& n) { deleteList(n); });
         }
     } else if (symMode == QLatin1String("PRN")) {
-        if (anyChosen()) {
+        if (anyChosen(listRows)) {
             std::string lastSection;
             alive = itemLoop(progress, "Fascicolazione in corso lista ", "Stampa interrotta",
-                             [this, &lastSection](const std::string& n) { collectList(n, lastSection); });
+                             [this, &lastSection, &sectionRows](const std::string& n) {
+                                 collectList(n, lastSection, sectionRows);
+                             });
         }
     }
     if (!alive || !self)
@@ -111,12 +114,12 @@ bool DWLIST::runWork()
     return true;
 }
 
-bool DWLIST::mandatoryPass(bool tick)
+bool DWLIST::mandatoryPass(bool tick, const engine::NumberIndex<engine::IndexRow>& listRows)
 {
     bool chosen = false;
     for (int i = 0; i < itemCount(); ++i) {
         const std::string number = itemNumber(i).toStdString();
-        const engine::IndexRow* row = engine::findListRow(state_, number);
+        const engine::IndexRow* row = listRows.find(number);
         if (!row)
             continue;
         if (row->mandatory && itemChecked(i) != tick) {
@@ -130,10 +133,10 @@ bool DWLIST::mandatoryPass(bool tick)
     return chosen;
 }
 
-bool DWLIST::anyChosen() const
+bool DWLIST::anyChosen(const engine::NumberIndex<engine::IndexRow>& listRows) const
 {
     for (int i = 0; i < itemCount(); ++i)
-        if (itemChecked(i) && engine::findListRow(state_, itemNumber(i).toStdString()))
+        if (itemChecked(i) && listRows.contains(itemNumber(i).toStdString()))
             return true;
     return false;
 }
@@ -204,7 +207,8 @@ void DWLIST::deleteList(const std::string& number)
         box(*document + "\r\nEliminazione della lista non riuscita (" + cause + ")", mb::Stop);
 }
 
-void DWLIST::collectList(const std::string& number, std::string& lastSection)
+void DWLIST::collectList(const std::string& number, std::string& lastSection,
+                         const engine::NumberIndex<engine::IndexRow>& sectionRows)
 {
     if (!namesAFile(number)) {
         box(number + " - La lista non esiste", mb::Stop);
@@ -213,7 +217,7 @@ void DWLIST::collectList(const std::string& number, std::string& lastSection)
     if (CB1->isChecked() && number.substr(0, 4) != lastSection.substr(0, 4)) {
         lastSection = sectionOf(number);
         // A section the index does not know gets no separator, and is not tried again.
-        if (engine::findSectionRow(state_, lastSection)) {
+        if (sectionRows.contains(lastSection)) {
             if (const auto separator = framework::findFile(separatorFolder(state_), documentOf(lastSection)))
                 state_.aListPick.push_back(*separator);
             else

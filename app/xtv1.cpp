@@ -188,6 +188,8 @@ bool XTV1::ADDITEM(const QString& parent, const engine::TreeItem& item)
 
 void XTV1::DELETEALL()
 {
+    if (closedBranches_)
+        closedBranches_->clear();
     index_.clear();
     clear();
 }
@@ -197,6 +199,8 @@ bool XTV1::DELETEITEM(const QString& name, bool childrenOnly)
     QTreeWidgetItem* item = itemByName(name);
     if (!item)
         return false;
+    if (suspendDepth_ > 0)
+        closeOpenBranches();
     if (childrenOnly) {
         const QList<QTreeWidgetItem*> children = item->takeChildren();
         for (QTreeWidgetItem* child : children) {
@@ -278,8 +282,33 @@ void XTV1::SUSPENDUPDATE()
 
 void XTV1::RESTOREUPDATE()
 {
-    if (suspendDepth_ > 0 && --suspendDepth_ == 0)
+    if (suspendDepth_ > 0 && --suspendDepth_ == 0) {
+        reopenBranches();
         setUpdatesEnabled(true);
+    }
+}
+
+void XTV1::closeOpenBranches()
+{
+    if (closedBranches_)
+        return;
+    QSet<QString> open;
+    for (auto it = index_.cbegin(); it != index_.cend(); ++it)
+        if (it.value()->childCount() > 0 && it.value()->isExpanded())
+            open.insert(it.key());
+    closedBranches_ = std::move(open);
+    collapseAll();
+}
+
+void XTV1::reopenBranches()
+{
+    if (!closedBranches_)
+        return;
+    const QSet<QString> open = std::move(*closedBranches_);
+    closedBranches_.reset();
+    for (const QString& name : open)
+        if (QTreeWidgetItem* item = itemByName(name))
+            item->setExpanded(true);
 }
 
 void XTV1::EXPANDALL()
@@ -289,6 +318,8 @@ void XTV1::EXPANDALL()
 
 void XTV1::COLLAPSEALL()
 {
+    if (closedBranches_)
+        closedBranches_->clear(); // none is to open again
     collapseAll();
 }
 
@@ -343,6 +374,9 @@ void XTV1::contextMenuEvent(QContextMenuEvent* event)
 
 void XTV1::forgetNames(QTreeWidgetItem* item)
 {
+    // A later item of the same name was never open.
+    if (closedBranches_)
+        closedBranches_->remove(nameOf(item));
     index_.remove(nameOf(item));
     for (int i = 0; i < item->childCount(); ++i)
         forgetNames(item->child(i));

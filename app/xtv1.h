@@ -3,6 +3,7 @@
 #include "engine/frame_port.h"
 
 #include <QHash>
+#include <QSet>
 #include <QIcon>
 #include <QString>
 #include <QMenu>
@@ -59,6 +60,8 @@ public:
     int ITEMCOUNT() const;
 
     // Redrawing stops at the first call and starts again at the matching last RESTOREUPDATE.
+    // Items removed meanwhile cost the same however many branches are open: the open branches
+    // are closed at the first removal and opened again at the last RESTOREUPDATE.
     void SUSPENDUPDATE();
     void RESTOREUPDATE();
     void EXPANDALL();
@@ -86,11 +89,16 @@ protected:
 
 private:
     void forgetNames(QTreeWidgetItem* item);
+    void closeOpenBranches();
+    void reopenBranches();
     static void showAttributes(QTreeWidgetItem* item, const engine::TreeItem& attributes);
     static engine::TreeItem attributesOf(const QTreeWidgetItem* item);
 
     QHash<QString, QTreeWidgetItem*> index_;
     int suspendDepth_ = 0;
+    // Names of the branches open when they were closed for a removal, while updates are suspended.
+    // Qt walks every open branch at each removed row, which made removing k items O(k x n).
+    std::optional<QSet<QString>> closedBranches_;
     QPointer<QMenu> contextMenu_;
 };
 

@@ -2,7 +2,9 @@
 // root folder (list index, dossier load with faces and detail rows read back from the result
 // documents of a report run), timed until the tree is filled; and the dossier load alone. Both at
 // 1,000 and 10,000 lists in one run, so the per-list figures of the two sizes can be compared:
-// a load that stays linear keeps them close.
+// a load that stays linear keeps them close. Then, in the same window: the list picker filled in
+// each mode, and 100 lists spread over the dossier removed and added again through the picker,
+// ticked and confirmed by a script as a user would.
 //
 //   dossier_load_bench [--runs N] [--write FOLDER]
 //
@@ -10,6 +12,7 @@
 // measure the neighbours. The two sizes take turns, run after run. With --write the generated folders stay in FOLDER, one per size, each
 // with its ORMK.INI, so the program can be started on them by hand.
 
+#include "app/dwlist.h"
 #include "app/dwmain.h"
 #include "bench/bench_dossier.h"
 #include "framework/msgbox.h"
@@ -17,6 +20,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHash>
+#include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -28,12 +34,15 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kSizes[] = {1000, 10000};
+constexpr int kPicked = 100; // lists removed and added again per run
 
 double seconds(const std::function<void()>& work)
 {
@@ -78,12 +87,21 @@ void fail(const std::string& why)
 struct Setup {
     int lists;
     fs::path runDir; // ORMK.INI here, the root folder in root/
+    std::vector<std::string> picked; // spread over the dossier, in its order
     fs::path root() const { return runDir / "root"; }
 
     Setup(const benchdossier::Sources& sources, const fs::path& base, int n) : lists(n), runDir(base / std::to_string(n))
     {
         fs::create_directories(runDir);
         benchdossier::writeRoot(sources, root(), n);
+        // The archive holds the picked lists as they are in the dossier, so adding them back
+        // leaves the dossier as it was for the next run.
+        fs::create_directories(root() / "LDC");
+        for (int i = 0; i < kPicked; ++i) {
+            picked.push_back(benchdossier::listNumber(i * (n / kPicked) + n / kPicked / 2));
+            fs::copy_file(root() / "DATI" / std::string(benchdossier::kDossierDir).substr(1) / (picked.back() + ".DOC"),
+                          root() / "LDC" / (picked.back() + ".DOC"), fs::copy_options::overwrite_existing);
+        }
         std::ofstream(runDir / "ORMK.INI") << "[STP1]\r\nSLE0=" << root().string() << "\r\nSLE1="
                                            << benchdossier::kDossierDir << "\r\nCB1=1\r\nCB2=1\r\nCB3=1\r\nSLE9=0\r\n";
         runReport();
@@ -122,7 +140,52 @@ struct Figures {
     double indexLoad = 0;
     double dossierLoad = 0;
     double engineLoad = 0; // the same load into a plain recording frame: the engine's own share
+    double pickerPrn = 0;  // the picker made and filled, each mode
+    double pickerDel = 0;
+    double pickerAdd = 0;  // with the picked lists out of the dossier
+    double listDel = 0;    // the command, picker and tree, with the lists ticked and confirmed
+    double listAdd = 0;
 };
+
+// The picker of `mode`, made with the window as its owner and filled.
+double fillPicker(app::DWMAIN& window, const char* mode, int expectedItems)
+{
+    std::unique_ptr<app::DWLIST> picker;
+    const double s = seconds([&] {
+        picker = std::make_unique<app::DWLIST>(&window, QString::fromLatin1(mode), window.engine().state());
+    });
+    if (picker->itemCount() != expectedItems)
+        fail(std::string("the picker in mode ") + mode + " shows " + std::to_string(picker->itemCount())
+             + " lists, not " + std::to_string(expectedItems));
+    return s;
+}
+
+// Runs a list command of the window; when its picker shows, ticks `numbers` and presses OK.
+double pickAndRun(app::DWMAIN& window, const char* command, const std::vector<std::string>& numbers)
+{
+    bool picked = false;
+    QTimer::singleShot(0, &window, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* picker = qobject_cast<app::DWLIST*>(w); picker && picker->isVisible()) {
+                QHash<QString, int> rows;
+                for (int i = 0; i < picker->itemCount(); ++i)
+                    rows.insert(picker->itemNumber(i), i);
+                for (const auto& n : numbers) {
+                    const int row = rows.value(QString::fromStdString(n), -1);
+                    if (row < 0)
+                        fail(std::string(command) + ": the picker does not show " + n);
+                    picker->setItemChecked(row, true);
+                }
+                picked = true;
+                picker->findChild<QPushButton*>(QStringLiteral("PBOK"))->click();
+                return;
+            }
+    });
+    const double s = seconds([&] { QMetaObject::invokeMethod(&window, command); });
+    if (!picked)
+        fail(std::string(command) + ": the picker did not show");
+    return s;
+}
 
 // One run of every measurement on one size. The sizes take turns run after run, so both meet
 // the same spells of load on a shared machine and their ratio stays fair.
@@ -158,6 +221,30 @@ Figures measureOnce(const Setup& setup)
     expectedItems(*window);
     quitWord(*window);
 
+    // The picker, then 100 lists removed and added again in the same window.
+    const int inDossier = setup.lists + 1; // with the header list
+    f.pickerPrn = fillPicker(*window, "PRN", inDossier);
+    f.pickerDel = fillPicker(*window, "DEL", inDossier);
+    framework::MessageBoxLog::queueAnswer(framework::answer::Yes); // "Procedere?"
+    f.listDel = pickAndRun(*window, "FNZLISTDEL", setup.picked);
+    const auto& lists = window->engine().state().aDossierLists;
+    if (lists.size() != static_cast<std::size_t>(inDossier - kPicked) || window->TV1->GETITEMATTRIBUTES(
+            QString::fromStdString(engine::listItemName(setup.picked.front()))))
+        fail("FNZLISTDEL did not remove the picked lists");
+    if (framework::MessageBoxLog::shown().size() != 1)
+        fail("FNZLISTDEL showed more than its question");
+    framework::MessageBoxLog::clear();
+    f.pickerAdd = fillPicker(*window, "ADD", kPicked);
+    f.listAdd = pickAndRun(*window, "FNZLISTADD", setup.picked);
+    if (lists.size() != static_cast<std::size_t>(inDossier) || !framework::MessageBoxLog::shown().empty()
+        || !window->TV1->GETITEMATTRIBUTES(QString::fromStdString(engine::listItemName(setup.picked.front()))))
+    {
+        for (const auto& box : framework::MessageBoxLog::shown())
+            std::fprintf(stderr, "%s\n", box.text.toStdString().c_str());
+        fail("FNZLISTADD did not bring the picked lists back");
+    }
+    window.reset();
+
     engine::ProgramState plain;
     plain.cRootDir = setup.root().string();
     plain.cDossierDir = benchdossier::kDossierDir;
@@ -176,7 +263,9 @@ Figures measureOnce(const Setup& setup)
 
 void keepBest(Figures& best, const Figures& run, bool first)
 {
-    for (double Figures::*field : {&Figures::startup, &Figures::indexLoad, &Figures::dossierLoad, &Figures::engineLoad})
+    for (double Figures::*field : {&Figures::startup, &Figures::indexLoad, &Figures::dossierLoad, &Figures::engineLoad,
+                                   &Figures::pickerPrn, &Figures::pickerDel, &Figures::pickerAdd, &Figures::listDel,
+                                   &Figures::listAdd})
         if (first || run.*field < best.*field)
             best.*field = run.*field;
 }
@@ -226,6 +315,16 @@ int main(int argc, char** argv)
     row("  list index load", &Figures::indexLoad);
     row("  dossier load + faces", &Figures::dossierLoad);
     row("  the same, engine alone", &Figures::engineLoad);
+    row("picker filled, PRN", &Figures::pickerPrn);
+    row("picker filled, DEL", &Figures::pickerDel);
+    row("picker filled, ADD", &Figures::pickerAdd);
+    row("remove 100 lists", &Figures::listDel);
+    row("add 100 lists", &Figures::listAdd);
+    std::printf("(per list: of the dossier; the picker shows and walks all its lists, one pass of the event\n"
+                " loop each, so removing 100 lists costs in proportion to the dossier. Per list picked:\n");
+    for (const auto& [what, field] : {std::pair{"remove", &Figures::listDel}, std::pair{"add", &Figures::listAdd}})
+        std::printf("  %-6s %9.1f us at 1,000, %9.1f us at 10,000 lists)\n", what, figures[0].*field / kPicked * 1e6,
+                    figures[1].*field / kPicked * 1e6);
     std::printf("goals: start-up of 10,000 lists under 300 ms (%s); per-list ratio at most 1.3x\n",
                 figures[1].startup < 0.3 ? "met" : "not met");
     std::printf("the machine may be shared: compare the ratios of one run, not figures across runs\n");

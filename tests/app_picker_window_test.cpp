@@ -83,6 +83,54 @@ TEST_F(PickerWindowTest, EachModeShowsItsCaptionWordOptionAndItems)
     }
 }
 
+TEST_F(PickerWindowTest, ANumberTwiceInTheIndexOrTheDossierIsAnsweredByItsFirstElement)
+{
+    // 1.01.01 out of the dossier and 3.01.01 in it, each with a later index row of its own;
+    // 3.01.01 stands twice in the dossier's array too.
+    dropFromDossier("1.01.01");
+    for (const std::string number : {"1.01.01", "3.01.01"}) {
+        auto first = std::find_if(state.aListIndex.begin(), state.aListIndex.end(),
+                                  [&](const engine::IndexRow& r) { return r.number == number; });
+        ASSERT_NE(first, state.aListIndex.end()) << number;
+        first->mandatory = true;
+        engine::IndexRow later = *first;
+        later.title = "Ripetuta";
+        later.mandatory = false;
+        state.aListIndex.push_back(later);
+    }
+    state.aDossierLists.push_back("3.01.01");
+
+    {
+        SCOPED_TRACE("DEL");
+        app::DWLIST picker(nullptr, QStringLiteral("DEL"), state);
+        std::vector<std::string> items;
+        for (int i = 0; i < picker.itemCount(); ++i) {
+            items.push_back(picker.itemNumber(i).toStdString());
+            EXPECT_EQ(picker.itemText(i).toStdString(), items.back() + " - " + titleOf(items.back()));
+        }
+        EXPECT_EQ(items, state.aDossierLists); // both copies of 3.01.01, each with its first row
+        EXPECT_EQ(titleOf("3.01.01").find("Ripetuta"), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("ADD");
+        app::DWLIST picker(nullptr, QStringLiteral("ADD"), state);
+        // Every index row out of the dossier is an item, the later 1.01.01 as well; nothing
+        // ticked, the mandatory pass asks for each item by the first row of its number.
+        int items = 0;
+        for (int i = 0; i < picker.itemCount(); ++i) {
+            picker.setItemChecked(i, false);
+            items += picker.itemNumber(i) == QLatin1String("1.01.01") ? 1 : 0;
+        }
+        ASSERT_EQ(items, 2);
+        picker.PBOK();
+        const auto boxes = boxTexts();
+        const std::string mustAdd = "La lista [1.01.01] non è selezionata\r\nma essendo obbligatoria verrà selezionata";
+        EXPECT_EQ(std::count(boxes.begin(), boxes.end(), mustAdd), 2);
+        ASSERT_FALSE(state.aListPick.empty());
+        EXPECT_EQ(state.aListPick.front(), "1.01.01");
+    }
+}
+
 TEST_F(PickerWindowTest, LayoutInDialogUnitsAndTheListFollowsTheDialog)
 {
     app::DWLIST picker(nullptr, QStringLiteral("PRN"), state);

@@ -394,6 +394,33 @@ TEST_F(TreeTest, SuspendedUpdatesResumeAtTheOutermostRestore)
     tree.RESTOREUPDATE();
 }
 
+TEST_F(TreeTest, RemovalsWhileSuspendedKeepWhichBranchesAreOpen)
+{
+    addSections();
+    add("L3", treeItem("L3a", "2.01.01"));
+    for (const char* open : {"T1", "L1", "T2"})
+        tree.itemByName(QString::fromLatin1(open))->setExpanded(true);
+    tree.setCurrentItem(tree.itemByName(QStringLiteral("L3")));
+
+    tree.SUSPENDUPDATE();
+    ASSERT_TRUE(tree.DELETEITEM(QStringLiteral("L2")));
+    ASSERT_TRUE(tree.DELETEITEM(QStringLiteral("L1")));
+    // A new item under the name of an open one that left starts closed, as any new item.
+    add("T1", treeItem("L1", "1.01.00"));
+    add("L1", treeItem("L1b", "1.01.02"));
+    tree.RESTOREUPDATE();
+
+    EXPECT_EQ(visibleNames(), (Names{"T1", "L1", "T2", "L3"}));
+    EXPECT_EQ(XTV1::nameOf(tree.currentItem()), "L3");
+    // Collapsed while suspended: nothing is opened again.
+    tree.EXPANDALL();
+    tree.SUSPENDUPDATE();
+    ASSERT_TRUE(tree.DELETEITEM(QStringLiteral("L3a")));
+    tree.COLLAPSEALL();
+    tree.RESTOREUPDATE();
+    EXPECT_EQ(visibleNames(), (Names{"T1", "T2"}));
+}
+
 QImage imageOf(const QIcon& icon)
 {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);

@@ -155,3 +155,61 @@ TEST_F(TreeUpkeepTest, CancelledOrEmptyPickersChangeNothing)
 }
 
 } // namespace
+
+namespace {
+
+// The index row of a number, as the index holds it.
+IndexRow rowOf(const ProgramState& state, const std::string& number)
+{
+    for (const auto& r : state.aListIndex)
+        if (r.number == number)
+            return r;
+    return {};
+}
+
+TEST_F(TreeUpkeepTest, AnIndexWithANumberTwiceAddsAndRemovesTheItemOfItsFirstRow)
+{
+    loadWithout({"1.01.02"});
+    // A later row of the same numbers under other names: the first rows keep deciding.
+    for (const std::string number : {"1.01.02", "3.01.01"}) {
+        IndexRow later = rowOf(state, number);
+        ASSERT_FALSE(later.symbol.empty()) << number;
+        later.symbol = "LATER" + number;
+        later.title = "Ripetuta";
+        state.aListIndex.push_back(later);
+    }
+
+    scriptPicker(true, {"1.01.02"});
+    engine.FNZLISTADD();
+    const auto added = frame.treeItem("L10102");
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->caption, "1.01.02 - " + rowOf(state, "1.01.02").title);
+    EXPECT_FALSE(frame.treeItem("LATER1.01.02"));
+
+    scriptPicker(true, {"3.01.01"});
+    engine.FNZLISTDEL();
+    EXPECT_FALSE(frame.treeItem("L30101"));
+    // The item was deleted, so the number left the dossier.
+    EXPECT_EQ(std::count(state.aDossierLists.begin(), state.aDossierLists.end(), "3.01.01"), 0);
+}
+
+TEST_F(TreeUpkeepTest, ADossierArrayWithANumberTwiceLosesItsFirstCopyOnly)
+{
+    loadWithout({});
+    // The number again at the end, as the load of a folder holding 3.01.01.DOC and 3.01.01.doc
+    // leaves it.
+    state.aDossierLists.push_back("3.01.01");
+    std::vector<std::string> expected = state.aDossierLists;
+    expected.erase(std::find(expected.begin(), expected.end(), "3.01.01"));
+    ASSERT_NE(expected, std::vector<std::string>(state.aDossierLists.begin(), state.aDossierLists.end() - 1));
+    // Picked twice: the second time its item is gone, so the later copy stays.
+    scriptPicker(true, {"3.01.01", "4.01.01", "3.01.01"});
+
+    engine.FNZLISTDEL();
+
+    expected.erase(std::find(expected.begin(), expected.end(), "4.01.01"));
+    EXPECT_EQ(state.aDossierLists, expected);
+    EXPECT_FALSE(frame.treeItem("L30101"));
+}
+
+} // namespace

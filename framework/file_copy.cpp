@@ -1,6 +1,7 @@
 #include "framework/file_copy.h"
 
 #include "framework/file_lookup.h"
+#include "wordauto/word_error.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -66,7 +67,7 @@ bool pump(int in, int out, std::string& cause)
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                cause = std::strerror(errno);
+                cause = wordauto::systemErrorText(errno);
                 return false;
             }
             if (n == 0)
@@ -76,7 +77,7 @@ bool pump(int in, int out, std::string& cause)
                 if (w < 0) {
                     if (errno == EINTR)
                         continue;
-                    cause = std::strerror(errno);
+                    cause = wordauto::systemErrorText(errno);
                     return false;
                 }
                 done += w;
@@ -112,7 +113,7 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result.cause = in < 0 ? std::strerror(errno) : "non è un file";
+        result.cause = in < 0 ? wordauto::systemErrorText(errno) : "non è un file";
         if (in >= 0)
             ::close(in);
         return result;
@@ -121,18 +122,18 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
     std::string tmp = joinPath(folder, ".~" + name + ".XXXXXX");
     const int out = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (out < 0) {
-        result.cause = std::strerror(errno);
+        result.cause = wordauto::systemErrorText(errno);
         ::close(in);
         return result;
     }
     bool ok = pump(in, out, result.cause);
     ::close(in);
     if (ok && ::fchmod(out, 0644) != 0)
-        ok = (result.cause = std::strerror(errno), false);
+        ok = (result.cause = wordauto::systemErrorText(errno), false);
     if (ok && ::fsync(out) != 0)
-        ok = (result.cause = std::strerror(errno), false);
+        ok = (result.cause = wordauto::systemErrorText(errno), false);
     if (::close(out) != 0 && ok)
-        ok = (result.cause = std::strerror(errno), false);
+        ok = (result.cause = wordauto::systemErrorText(errno), false);
     if (ok && !renameNoReplace(tmp, result.target)) {
         if (errno == EEXIST) {
             // Someone else put it there meanwhile: theirs stays.
@@ -140,7 +141,7 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
             result.outcome = CopyOutcome::TargetExists;
             return result;
         }
-        ok = (result.cause = std::strerror(errno), false);
+        ok = (result.cause = wordauto::systemErrorText(errno), false);
     }
     if (!ok) {
         ::unlink(tmp.c_str());
@@ -156,12 +157,12 @@ bool removeFile(const std::string& path, std::string* cause)
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
         if (cause)
-            *cause = S_ISDIR(st.st_mode) ? "è una cartella" : std::strerror(errno);
+            *cause = S_ISDIR(st.st_mode) ? "è una cartella" : wordauto::systemErrorText(errno);
         return false;
     }
     if (::unlink(path.c_str()) != 0) {
         if (cause)
-            *cause = std::strerror(errno);
+            *cause = wordauto::systemErrorText(errno);
         return false;
     }
     syncFolder(folderOf(path));

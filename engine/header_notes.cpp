@@ -16,11 +16,6 @@ std::string trim(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && framework::matchesPattern(a, b);
-}
-
 // The header fields and the box each fills, in the order they are read.
 struct HeaderField {
     const char* name;
@@ -94,7 +89,7 @@ void Engine::MTDLOAD3()
         auto docs = word.Documents();
         for (int i = 1; i <= docs.Count(); ++i) {
             auto d = docs.Item(i);
-            if (sameName(d.Name(), file)) {
+            if (sameFileName(d.Name(), file)) {
                 d.Activate();
                 openedHere = false;
                 break;

@@ -1,6 +1,7 @@
 #include "wordauto/doc_application.h"
 
 #include "wordauto/application_state.h"
+#include "wordauto/window/recovery.h"
 #include "wordauto/word_error.h"
 
 #include <algorithm>
@@ -130,6 +131,8 @@ void DOC_Application::Visible(bool visible)
 {
     state_->ensureRunning();
     state_->visible = visible;
+    if (visible)
+        window::recoveryKeeper().watch(state_);
 }
 
 void DOC_Application::Quit(int saveChanges)

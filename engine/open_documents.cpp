@@ -1,0 +1,79 @@
+#include "engine/engine.h"
+
+#include "framework/file_lookup.h"
+
+#include <algorithm>
+
+namespace engine {
+
+namespace {
+
+constexpr const char* kReportFile = "_Rapporto_Fascicolo.doc";
+constexpr const char* kDossierFile = "_Fascicolo.doc";
+
+} // namespace
+
+bool sameFileName(const std::string& a, const std::string& b)
+{
+    const auto lower = [](unsigned char c) -> int { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
+           });
+}
+
+void Engine::openForUser(const std::string& path, const std::string& file, bool readOnly)
+{
+    lDocsOpen = true;
+    auto& word = obtainWord();
+    word.Visible(true);
+    auto docs = word.Documents();
+    for (int i = 1; i <= docs.Count(); ++i) {
+        auto doc = docs.Item(i);
+        if (sameFileName(doc.Name(), file)) {
+            doc.Activate();
+            return;
+        }
+    }
+    docs.Open(path, false, readOnly);
+}
+
+void Engine::FNZOPEN()
+{
+    const auto selected = frame_.treeSelectedItem();
+    if (!selected || selected->name.empty() || selected->name[0] != 'L') {
+        frame_.messageBox("Selezionare una lista", kCaptionCorvalta, mb::Question);
+        return;
+    }
+    const std::string number = selected->value;
+    const std::string file = number + ".DOC";
+    const auto path = framework::findFile(state_.dossierFolder(), file);
+    if (!path) {
+        frame_.messageBox("La lista " + number + " non esiste", kCaptionCorvalta, mb::Question);
+        return;
+    }
+    openForUser(*path, file, false);
+}
+
+void Engine::FNZOPENR()
+{
+    const auto path = framework::findFile(state_.dossierFolder(), kReportFile);
+    if (!path) {
+        frame_.messageBox("Non esiste il file rapporto per questo fascicolo", kCaptionCorvalta,
+                          mb::Question);
+        return;
+    }
+    openForUser(*path, kReportFile, true);
+}
+
+void Engine::FNZOPENF()
+{
+    const auto path = framework::findFile(state_.dossierFolder(), kDossierFile);
+    if (!path) {
+        frame_.messageBox("Non esiste il file fascicolo", kCaptionCorvalta, mb::Question);
+        return;
+    }
+    openForUser(*path, kDossierFile, true);
+}
+
+} // namespace engine

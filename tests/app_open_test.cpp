@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -96,6 +97,30 @@ TEST_F(OpenCommandsTest, TheListOpensOnceFromTheMenuTheButtonAndTheTreeMenu)
     EXPECT_EQ(first.ActiveDocument().Name(), "1.01.01.DOC");
     EXPECT_TRUE(boxes().empty());
     EXPECT_FALSE(window->commandRunning());
+
+    // While the Word the user sees runs, a timer keeps the recovery copies, every minute.
+    auto& keeper = wordauto::window::recoveryKeeper();
+    EXPECT_TRUE(keeper.timerActive());
+    EXPECT_EQ(keeper.interval(), std::chrono::minutes(1));
+    window->menu()->action(11060)->trigger(); // Chiudi Tutto
+    keeper.tick();
+    EXPECT_FALSE(keeper.timerActive());
+}
+
+TEST_F(OpenCommandsTest, TheTimerWritesTheCopyOfAListTypedInto)
+{
+    auto& keeper = wordauto::window::recoveryKeeper();
+    keeper.setInterval(std::chrono::milliseconds(0)); // every pass of the event loop
+    ASSERT_TRUE(window->TV1->SELECTITEM("L10101"));
+    window->menu()->action(11059)->trigger();
+    auto doc = word().ActiveDocument();
+    const std::string copy = wordauto::detail::recoveryCopyPath(doc.FullName());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(fs::exists(copy)); // nothing typed yet
+    doc.FormFields().Item(1).Result("scritto");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fs::exists(copy));
+    keeper.setInterval(std::chrono::minutes(1));
 }
 
 TEST_F(OpenCommandsTest, ASectionAndADossierNeverMergedShowTheirMessagesAndLeaveWordAlone)

@@ -13,7 +13,7 @@ namespace wordauto::window {
 
 RecoveryKeeper::RecoveryKeeper(std::chrono::milliseconds interval) : interval_(interval) {}
 
-RecoveryKeeper::~RecoveryKeeper() { delete timer_.data(); }
+RecoveryKeeper::~RecoveryKeeper() { delete timer_; }
 
 void RecoveryKeeper::watch(const std::shared_ptr<detail::ApplicationState>& instance)
 {
@@ -26,6 +26,7 @@ void RecoveryKeeper::watch(const std::shared_ptr<detail::ApplicationState>& inst
     if (!timer_ && QCoreApplication::instance()) {
         timer_ = new QTimer(QCoreApplication::instance());
         timer_->callOnTimeout([this] { tick(); });
+        QObject::connect(timer_, &QObject::destroyed, [this] { timer_ = nullptr; });
     }
     if (timer_ && !timer_->isActive())
         timer_->start(interval_);

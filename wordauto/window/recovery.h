@@ -4,8 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include <QPointer>
-
 class QTimer;
 
 namespace wordauto::detail {
@@ -39,7 +37,8 @@ private:
 
     std::chrono::milliseconds interval_;
     std::vector<std::weak_ptr<detail::ApplicationState>> watched_;
-    QPointer<QTimer> timer_; // owned by the application object, so it never outlives it
+    // Owned by the application object, so it never outlives it; null once that deleted it.
+    QTimer* timer_ = nullptr;
 };
 
 // The program's keeper, to which Visible(TRUE) hands each instance.

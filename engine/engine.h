@@ -77,8 +77,9 @@ private:
     // The report run's last phase: both result documents filled and saved, the tree refreshed.
     void writeResults(ProgressWindow& progress);
     // The document of the list selected in the tree: its file name (number and ".DOC") and its
-    // path in the dossier folder. Nothing, after the message, when no list is selected ("Selezionare
-    // una lista") or its document is missing ("La lista <number> non esiste" + missingTail).
+    // path in the dossier folder. Nothing, after the message, when no list is selected
+    // ("Selezionare una lista") or its document is missing ("La lista <number> non esiste" +
+    // missingTail).
     struct ListDocument {
         std::string file;
         std::string path;

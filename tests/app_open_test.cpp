@@ -72,7 +72,8 @@ TEST_F(OpenCommandsTest, TheListOpensOnceFromTheMenuTheButtonAndTheTreeMenu)
 {
     for (int id : {11059, 11065, 11068}) {
         EXPECT_TRUE(window->menuItemEnabled(id)) << id;
-        EXPECT_TRUE(window->menu()->toolBar()->widgetForAction(window->menu()->action(id))->isEnabled());
+        QAction* item = window->menu()->action(id);
+        EXPECT_TRUE(window->menu()->toolBar()->widgetForAction(item)->isEnabled());
     }
     QAction* openList = window->treeMenu()->action(1823);
     EXPECT_TRUE(openList->isEnabled());

@@ -61,7 +61,8 @@ struct MessageCase {
 
 const MessageCase kMessages[] = {
     {"no item selected", "", "1.01.01.doc", &engine::Engine::FNZOPEN, "Selezionare una lista"},
-    {"a section selected", "T101", "1.01.01.doc", &engine::Engine::FNZOPEN, "Selezionare una lista"},
+    {"a section selected", "T101", "1.01.01.doc", &engine::Engine::FNZOPEN,
+     "Selezionare una lista"},
     {"the list missing", "L10102", "1.01.01.doc", &engine::Engine::FNZOPEN,
      "La lista 1.01.02 non esiste"},
     {"the report missing", "L10101", "_Fascicolo.doc", &engine::Engine::FNZOPENR,
@@ -140,7 +141,8 @@ TEST_F(OpenDocumentsTest, AnOpenDocumentNamedInOtherCapitalsCountsAsTheSame)
     auto& word = engine.obtainWord();
     for (const char* file : {"_RAPPORTO_FASCICOLO.DOC", "altro.doc"}) {
         docbuilder::Document d;
-        d.body = {docbuilder::TextField{"f001", file == std::string("altro.doc") ? "other" : "in capitals"}};
+        const bool other = file == std::string("altro.doc");
+        d.body = {docbuilder::TextField{"f001", other ? "other" : "in capitals"}};
         docbuilder::write(d, path(file));
         word.Documents().Open(path(file), false, true);
     }

@@ -237,6 +237,20 @@ TEST_F(RecoveryTest, SavingOrDiscardingRemovesTheCopy)
     EXPECT_TRUE(asked.empty());
 }
 
+TEST_F(RecoveryTest, ACopyThatCannotBeWrittenLeavesTheDocumentAsItWas)
+{
+    // The cache folder's place taken by a file: no copy can go there.
+    writeFile(dir_ / "cache", "in the way");
+    DOC_Application word;
+    auto doc = editVisibly(word, list);
+    EXPECT_NO_THROW(wordauto::window::recoveryKeeper().tick());
+    EXPECT_FALSE(fs::exists(copy()));
+    EXPECT_FALSE(doc.Saved());
+    EXPECT_EQ(doc.FormFields().Item("f001").Result(), "modificato");
+    EXPECT_EQ(readFile(list), original);
+    word.Quit(0);
+}
+
 TEST_F(RecoveryTest, OnlyChangedDocumentsOfAVisibleWordThatCanBeSavedAreCopied)
 {
     const struct {

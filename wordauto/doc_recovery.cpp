@@ -9,6 +9,9 @@
 #include <exception>
 #include <filesystem>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace wordauto {
 
 namespace {
@@ -53,21 +56,26 @@ std::string recoveryFolder()
     std::string base;
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
         base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
+    else if (const char* home = std::getenv("HOME"); home && *home == '/')
         base = std::string(home) + "/.cache";
-    else
-        base = "/tmp";
-    return base + "/quarvello/recovery";
+    else if (const passwd* user = ::getpwuid(::getuid());
+             user && user->pw_dir && *user->pw_dir == '/')
+        base = std::string(user->pw_dir) + "/.cache";
+    // Never a shared folder such as /tmp, where another user could put a copy in the way.
+    return base.empty() ? std::string() : base + "/quarvello/recovery";
 }
 
 std::string recoveryCopyPath(const std::string& documentPath)
 {
-    return recoveryFolder() + "/" + pathHash(documentPath) + ".docx";
+    const std::string folder = recoveryFolder();
+    return folder.empty() ? std::string() : folder + "/" + pathHash(documentPath) + ".docx";
 }
 
 void writeRecoveryCopy(DocumentModel& doc)
 {
     const std::string folder = recoveryFolder();
+    if (folder.empty())
+        throw WordError("Nessuna cartella per le copie di recupero: manca la cartella personale");
     std::error_code ec;
     fs::create_directories(folder, ec);
     // What a list holds is the user's business only.
@@ -80,7 +88,7 @@ void writeRecoveryCopy(DocumentModel& doc)
 
 void discardRecoveryCopy(const std::string& documentPath)
 {
-    if (documentPath.empty())
+    if (documentPath.empty() || recoveryFolder().empty())
         return;
     std::error_code ec;
     fs::remove(recoveryCopyPath(documentPath), ec);
@@ -91,7 +99,7 @@ std::optional<std::string> newerRecoveryCopy(const std::string& documentPath)
 {
     const std::string copy = recoveryCopyPath(documentPath);
     std::error_code ec;
-    if (!fs::is_regular_file(copy, ec))
+    if (copy.empty() || !fs::is_regular_file(copy, ec))
         return std::nullopt;
     // Another path with the same hash: not this document's copy.
     const std::string recorded = sidecarPath(documentPath);

@@ -237,6 +237,48 @@ TEST_F(RecoveryTest, SavingOrDiscardingRemovesTheCopy)
     EXPECT_TRUE(asked.empty());
 }
 
+TEST_F(RecoveryTest, EveryKindOfEditIsKeptInTheCopy)
+{
+    docbuilder::Document d;
+    d.body = {docbuilder::table({docbuilder::row({"1.01.01", docbuilder::TextField{"f001", "vuoto"},
+                                                  docbuilder::CheckBox{"c001", false}})})};
+    docbuilder::write(d, list);
+    using Edit = std::function<void(wordauto::DOC_Document&)>;
+    const struct {
+        const char* label;
+        Edit edit;
+        Edit check;
+    } cases[] = {
+        {"a text field", [](auto& doc) { doc.FormFields().Item("f001").Result("scritto"); },
+         [](auto& doc) { EXPECT_EQ(doc.FormFields().Item("f001").Result(), "scritto"); }},
+        {"a check box", [](auto& doc) { doc.FormFields().Item("c001").CheckBox().Value(true); },
+         [](auto& doc) { EXPECT_TRUE(doc.FormFields().Item("c001").CheckBox().Value()); }},
+        {"a cell", [](auto& doc) { doc.Tables().Item(1).Cell(1, 1).Range().Text_("9.99.99"); },
+         [](auto& doc) {
+             EXPECT_EQ(doc.Tables().Item(1).Cell(1, 1).Range().Text_().substr(0, 7), "9.99.99");
+         }},
+        {"a row", [](auto& doc) { doc.Tables().Item(1).Rows().Add(); },
+         [](auto& doc) { EXPECT_EQ(doc.Tables().Item(1).Rows().Count(), 2); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        {
+            DOC_Application word;
+            auto doc = word.Documents().Open(list, false, false);
+            word.Visible(true);
+            c.edit(doc);
+            EXPECT_FALSE(doc.Saved());
+            wordauto::window::recoveryKeeper().tick();
+        }
+        ASSERT_TRUE(fs::exists(copy()));
+        DOC_Application reader;
+        auto copied = reader.Documents().Open(copy(), false, true);
+        c.check(copied);
+        reader.Quit(0);
+        fs::remove(copy());
+    }
+}
+
 TEST_F(RecoveryTest, ACopyThatCannotBeWrittenLeavesTheDocumentAsItWas)
 {
     // The cache folder's place taken by a file: no copy can go there.

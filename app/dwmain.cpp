@@ -111,6 +111,7 @@ DWMAIN::DWMAIN(engine::ProgramState& state, QWidget* owner)
     });
     installMenus();
     installSavePrompt();
+    installRecoveryPrompt();
 }
 
 engine::BoxAnswer DWMAIN::messageBox(const std::string& text, const std::string& caption,

@@ -173,6 +173,18 @@ private:
     bool commandRunning_ = false;
     bool closePending_ = false;
     // ---- end of menus ----
+
+    // ---- Opening lists and results for the user, and recovered edits (dwmain_open.cpp) ----
+public:
+    // "Apri" of the lists, report and dossier popups, their buttons and "Apri Lista".
+    Q_INVOKABLE void FNZOPEN();
+    Q_INVOKABLE void FNZOPENR();
+    Q_INVOKABLE void FNZOPENF();
+
+private:
+    // Word asks here whether to take the values of a recovery copy found on opening.
+    void installRecoveryPrompt();
+    // ---- end of opening ----
 };
 
 } // namespace app

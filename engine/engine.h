@@ -54,6 +54,12 @@ public:
     void FNZLISTADD();
     void FNZLISTDEL();
 
+    // Opening a list, the report or the merged dossier document for the user, in a visible
+    // Word; a copy already open there is brought to the front instead.
+    void FNZOPEN();
+    void FNZOPENR();
+    void FNZOPENF();
+
     bool MTD_CHECK(const std::string& kind, const std::string& number);
     void MTD_PARSEA1(const std::string& number);
     void MTD_PARSEB1(const std::string& number);
@@ -70,6 +76,17 @@ private:
     void loadDossierTree();
     // The report run's last phase: both result documents filled and saved, the tree refreshed.
     void writeResults(ProgressWindow& progress);
+    // The document of the list selected in the tree: its file name (number and ".DOC") and its
+    // path in the dossier folder. Nothing, after the message, when no list is selected
+    // ("Selezionare una lista") or its document is missing ("La lista <number> non esiste" +
+    // missingTail).
+    struct ListDocument {
+        std::string file;
+        std::string path;
+    };
+    std::optional<ListDocument> selectedListDocument(const std::string& missingTail);
+    // The opening commands' common end, once the document was found in the dossier folder.
+    void openForUser(const std::string& path, const std::string& file, bool readOnly);
 
     ProgramState& state_;
     FramePort& frame_;
@@ -81,6 +98,12 @@ std::string NOCONTROL(std::string cText);
 std::string cleanCell(const std::string& text);
 // A text that holds nothing but blanks.
 bool isBlank(const std::string& text);
+
+// Two file names that differ at most in the case of their letters, as Word tells documents.
+bool sameFileName(const std::string& a, const std::string& b);
+
+// Activates the first of Word's open documents named `file` (case aside); false when none is.
+bool activateOpenCopy(wordauto::DOC_Application& word, const std::string& file);
 
 // The number without its points: "1.01.01" gives "10101".
 std::string withoutPoints(const std::string& number);

@@ -16,11 +16,6 @@ std::string trim(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && framework::matchesPattern(a, b);
-}
-
 // The header fields and the box each fills, in the order they are read.
 struct HeaderField {
     const char* name;
@@ -69,19 +64,9 @@ void Engine::MTDLOAD2()
 
 void Engine::MTDLOAD3()
 {
-    const auto selected = frame_.treeSelectedItem();
-    if (!selected || selected->name.empty() || selected->name[0] != 'L') {
-        frame_.messageBox("Selezionare una lista", kCaptionCorvalta, mb::Question);
+    const auto list = selectedListDocument("\r\nImpossibile visualizzare le note");
+    if (!list)
         return;
-    }
-    const std::string number = selected->value;
-    const std::string file = number + ".DOC";
-    const auto path = framework::findFile(state_.dossierFolder(), file);
-    if (!path) {
-        frame_.messageBox("La lista " + number + " non esiste\r\nImpossibile visualizzare le note",
-                          kCaptionCorvalta, mb::Question);
-        return;
-    }
     auto progress = frame_.createProgress(kCaptionQuarvello);
     progress->setText("Caricamento note lista... Attendere...");
     progress->hideCancel();
@@ -89,20 +74,10 @@ void Engine::MTDLOAD3()
     progress->show();
 
     auto& word = obtainWord();
-    bool openedHere = true;
-    if (lDocsOpen) {
-        auto docs = word.Documents();
-        for (int i = 1; i <= docs.Count(); ++i) {
-            auto d = docs.Item(i);
-            if (sameName(d.Name(), file)) {
-                d.Activate();
-                openedHere = false;
-                break;
-            }
-        }
-    }
+    // The user's own open copy first: it holds what was typed and not yet saved.
+    const bool openedHere = !(lDocsOpen && activateOpenCopy(word, list->file));
     if (openedHere)
-        word.Documents().Open(*path, false, true);
+        word.Documents().Open(list->path, false, true);
     auto doc = word.ActiveDocument();
     if (doc.Bookmarks().Exists("note1")) {
         auto field = doc.FormFields().Item("note1");

@@ -3,6 +3,7 @@
 #include "app/dwabout.h"
 #include "app/dwmain.h"
 #include "app/m1.h"
+#include "framework/msgbox.h"
 
 #include <gtest/gtest.h>
 
@@ -135,11 +136,49 @@ TEST_F(MenusTest, AnItemIsEnabledExactlyWhenTheWindowHasItsMethod)
     EXPECT_EQ(checked, 12);
     // Today's commands and those that later parts of the program add.
     for (const char* present : {"ENDWINDOW", "FNZLOAD", "FNZCLOSEALL", "FNZLISTADD", "FNZLISTDEL",
-                                "FNZPARSE", "HLP_TOC", "OPEN_DWABOUT"})
+                                "FNZPARSE", "HLP_TOC", "OPEN_DWABOUT", "FNZOPEN", "FNZOPENR",
+                                "FNZOPENF"})
         EXPECT_TRUE(app::hasCommand(&window, present)) << present;
-    for (const char* later : {"FNZOPEN", "FNZOPENR", "FNZOPENF", "FNZLISTWRD"}) {
+    for (const char* later : {"FNZLISTWRD"}) {
         EXPECT_FALSE(app::hasCommand(&window, later)) << later;
     }
+}
+
+TEST_F(MenusTest, TheOpenItemsTheirButtonsAndApriListaRunTheirCommands)
+{
+    // Without a dossier each command can only say what it misses.
+    framework::MessageBoxLog::reset();
+    framework::MessageBoxLog::setScripted(true);
+    QToolBar* bar = window.menu()->toolBar();
+    const struct {
+        int id;
+        const char* text;
+    } items[] = {
+        {11059, "Selezionare una lista"},
+        {11065, "Non esiste il file rapporto per questo fascicolo"},
+        {11068, "Non esiste il file fascicolo"},
+    };
+    QStringList expected;
+    for (const auto& item : items) {
+        QAction* action = window.menu()->action(item.id);
+        EXPECT_TRUE(action->isEnabled()) << item.id;
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(button->isEnabled()) << item.id;
+        action->trigger();
+        button->click();
+        expected << item.text << item.text;
+    }
+    QAction* openList = window.treeMenu()->action(1823);
+    EXPECT_TRUE(openList->isEnabled());
+    openList->trigger();
+    expected << "Selezionare una lista";
+    QStringList shown;
+    for (const auto& box : framework::MessageBoxLog::shown())
+        shown << box.text;
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(window.engine().oWord);
+    framework::MessageBoxLog::reset();
 }
 
 TEST(MenuBindingTest, AnItemRunsTheOwnersMethodOfItsNameAndOneWithoutStaysDisabled)
@@ -229,9 +268,9 @@ TEST_F(MenusTest, DisablingAnItemDisablesItsButton)
     window.enableMenuItem(11057, true);
     EXPECT_TRUE(reload->isEnabled());
     // A command that a later part of the program brings stays disabled on both.
-    window.enableMenuItem(11059, true);
-    EXPECT_FALSE(window.menuItemEnabled(11059));
-    EXPECT_FALSE(bar->widgetForAction(window.menu()->action(11059))->isEnabled());
+    window.enableMenuItem(11067, true);
+    EXPECT_FALSE(window.menuItemEnabled(11067));
+    EXPECT_FALSE(bar->widgetForAction(window.menu()->action(11067))->isEnabled());
 }
 
 TEST_F(MenusTest, TheTreeMenuOpensOnARightClickAndOnTheMenuKey)
@@ -243,7 +282,7 @@ TEST_F(MenusTest, TheTreeMenuOpensOnARightClickAndOnTheMenuKey)
     ASSERT_EQ(cm1->actions().size(), 2);
     EXPECT_EQ(cm1->actions()[0]->text(), "Apri Lista");
     EXPECT_EQ(cm1->actions()[1]->text(), "Chiudi Tutto");
-    EXPECT_FALSE(cm1->action(1823)->isEnabled());
+    EXPECT_TRUE(cm1->action(1823)->isEnabled());
     EXPECT_TRUE(cm1->action(1824)->isEnabled());
 
     for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {

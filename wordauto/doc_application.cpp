@@ -2,6 +2,7 @@
 
 #include "wordauto/application_state.h"
 #include "wordauto/print/print_out.h"
+#include "wordauto/window/recovery.h"
 #include "wordauto/word_error.h"
 
 #include <algorithm>
@@ -137,6 +138,8 @@ void DOC_Application::Visible(bool visible)
 {
     state_->ensureRunning();
     state_->visible = visible;
+    if (visible)
+        window::recoveryKeeper().watch(state_);
 }
 
 void DOC_Application::Quit(int saveChanges)

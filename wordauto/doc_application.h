@@ -48,6 +48,10 @@ public:
     // frame installs a message box, tests a script. Without one, closing is cancelled.
     using SavePrompt = std::function<SaveAnswer(const std::string& documentName)>;
     static void SetSavePrompt(SavePrompt prompt);
+    // Whether to take the values of a recovery copy, newer than the file, found when a
+    // document is opened for editing (true: take them). Without one, the copy is kept.
+    using RecoveryPrompt = std::function<bool(const std::string& documentName)>;
+    static void SetRecoveryPrompt(RecoveryPrompt prompt);
 
     bool operator==(const DOC_Application& other) const { return state_ == other.state_; }
 

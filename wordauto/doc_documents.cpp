@@ -1,6 +1,7 @@
 #include "wordauto/doc_documents.h"
 
 #include "wordauto/application_state.h"
+#include "wordauto/doc_recovery.h"
 #include "wordauto/word_error.h"
 #include "wordauto/xml_util.h"
 
@@ -207,7 +208,7 @@ DOC_Document DOC_Documents::Open(const std::string& path, bool confirmConversion
             return DOC_Document(DocRef{app_, doc});
         }
     }
-    auto doc = detail::DocumentModel::open(path, readOnly);
+    auto doc = detail::openWithRecovery(path, readOnly);
     app_->documents.push_back(doc);
     app_->activate(doc);
     return DOC_Document(DocRef{app_, doc});

@@ -1,5 +1,6 @@
 #include "wordauto/document_model.h"
 
+#include "wordauto/doc_recovery.h"
 #include "wordauto/word_error.h"
 #include "wordauto/xml_text.h"
 #include "wordauto/xml_util.h"
@@ -383,10 +384,26 @@ void DocumentModel::saveAs(const std::string& path)
     mainChanged_ = false;
     for (auto& [name, part] : parts_)
         part.changed = false;
+    discardRecoveryCopy(path_);
+    discardRecoveryCopy(target);
+    ownsRecoveryCopy_ = false;
     path_ = target;
     name_ = baseName(target);
     readOnly_ = false;
     changed_ = false;
+}
+
+void DocumentModel::markClosed()
+{
+    if (changed_ && ownsRecoveryCopy_)
+        discardRecoveryCopy(path_);
+    closed_ = true;
+}
+
+std::string DocumentModel::packageBytes()
+{
+    serializeChangedParts(path_);
+    return package_.toBytes();
 }
 
 void DocumentModel::save()

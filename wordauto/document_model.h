@@ -45,7 +45,14 @@ public:
     bool readOnly() const { return readOnly_; }
     bool changed() const { return changed_; }
     bool closed() const { return closed_; }
-    void markClosed() { closed_ = true; }
+    // Closed with changes that were not saved, the document's recovery copy goes too.
+    void markClosed();
+
+    // Recovery: the package as it stands, for a copy; recovered values are unsaved changes;
+    // a copy written or taken for this document is its own, to remove when it is discarded.
+    std::string packageBytes();
+    void markChanged() { changed_ = true; }
+    void ownRecoveryCopy() { ownsRecoveryCopy_ = true; }
 
     pugi::xml_document& mainXml() { return main_; }
     pugi::xml_node body() const { return body_; }
@@ -109,6 +116,7 @@ private:
     bool readOnly_ = false;
     bool changed_ = false;
     bool closed_ = false;
+    bool ownsRecoveryCopy_ = false;
 
     std::string mainPart_;
     std::string mainText_; // the main part's XML, parsed in place: main_ points into it

@@ -9,6 +9,7 @@
 // bytes and the inflated XML are std::string and so counted in both benchmarks; libzip's own
 // working memory (its malloc calls, the zlib state) is not counted in either.
 
+#include "bench/field_list.h"
 #include "data/docbuilder/docbuilder.h"
 #include "wordauto/word.h"
 
@@ -124,11 +125,7 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { counte
 
 namespace {
 
-struct Field {
-    std::string name;
-    bool checkBox;
-    std::string expected;  // "1"/"0" for a box, the text for a text field
-};
+using Field = benchlist::Field;
 
 struct Fixture {
     fs::path dir;
@@ -137,13 +134,6 @@ struct Fixture {
     std::size_t fileBytes = 0;
     std::size_t xmlBytes = 0;
 };
-
-std::string number(int i)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%03d", i);
-    return buf;
-}
 
 std::string readAll(const fs::path& p)
 {
@@ -193,31 +183,8 @@ std::string inflateMain(const std::string& bytes)
 Fixture& fixture()
 {
     static Fixture fx = [] {
-        using namespace docbuilder;
         Fixture f;
-        std::vector<Row> items{row({bold("N."), bold("Voce"), bold("Esito")})};
-        for (int i = 1; i <= 999; ++i) {
-            const std::string name = "t1c" + number(i);
-            const bool ticked = i % 3 == 0;
-            items.push_back(row({"1." + number(i), "Verifica del punto " + number(i),
-                                 CheckBox{name, ticked, "Conforme"}}));
-            f.fields.push_back({name, true, ticked ? "1" : "0"});
-        }
-        std::vector<Row> notes{row({bold("N."), bold("Valore"), bold("Descrizione")})};
-        for (int i = 1; i <= 100; ++i) {
-            const std::string value = i % 2 ? "Valore " + number(i) : "";
-            const std::string text = i % 5 ? "Descrizione del rilievo " + number(i) : "";
-            notes.push_back(row({"2." + number(i), TextField{"t2f" + number(i), value},
-                                 TextField{"t2d" + number(i), text}}));
-            f.fields.push_back({"t2f" + number(i), false, value});
-            f.fields.push_back({"t2d" + number(i), false, text});
-        }
-        Document doc;
-        doc.protectForms = true;
-        doc.pageNumberFooter = true;
-        doc.title = "Lista di controllo";
-        doc.body = {"Lista di controllo 1", table(std::move(items)), "Rilievi",
-                    table(std::move(notes))};
+        const auto doc = benchlist::fieldList(&f.fields);
 
         std::string tmpl = (fs::temp_directory_path() / "quarvello_bench_XXXXXX").string();
         if (!mkdtemp(tmpl.data()))

@@ -1,13 +1,16 @@
 // libFuzzer target for the way a document is opened: the zip package, its content types and
-// relationships, the main story and the form fields and tables read from it, then a save of
-// the package and a second open of what was saved.
+// relationships, the main story and the form fields and tables read from it, its layout into
+// pages, then a save of the package and a second open of what was saved.
 //
 // WordError is the expected answer to a bad file; any other exception, a sanitizer report or
 // an abort is a finding.
 
 #include "wordauto/document_model.h"
+#include "wordauto/layout/document_layout.h"
 #include "wordauto/package.h"
 #include "wordauto/word_error.h"
+
+#include <QGuiApplication>
 
 #include <zip.h>
 
@@ -26,6 +29,8 @@ namespace {
 
 using wordauto::WordError;
 using wordauto::detail::DocumentModel;
+
+constexpr std::size_t kMaxLaidOutBytes = 64u << 10;
 
 // Small bounds: the fuzzer should find the checks, not exhaust the machine.
 wordauto::opc::Limits fuzzLimits()
@@ -77,6 +82,19 @@ std::vector<FieldSnapshot> readDocument(DocumentModel& model)
 
 } // namespace
 
+// Layout needs a GUI application for its fonts: one for the whole run, off screen, destroyed at
+// exit so that its font database is released before the leak check.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static int qargc = 3;
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* qargv[] = {(*argv)[0], platformOption, platform, nullptr};
+    (void)argc;
+    static QGuiApplication app(qargc, qargv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::vector<FieldSnapshot> before;
@@ -86,6 +104,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::string(reinterpret_cast<const char*>(data), size), "fuzz.docx", fuzzLimits());
         auto model = DocumentModel::fromPackage(std::move(package), "", true);
         before = readDocument(*model);
+        // Laid out as printing does; larger stories would only measure the fuzzer's patience
+        // against the per-input time bound.
+        if (model->mainXmlBytes() <= kMaxLaidOutBytes) {
+            const auto layout = wordauto::layout::layoutDocument(*model);
+            if (layout.pages.empty()) {
+                std::fprintf(stderr, "a layout without pages\n");
+                std::abort();
+            }
+        }
         saved = model->package().toBytes();
     } catch (const WordError&) {
         return 0;

@@ -10,6 +10,7 @@ required=(
     unzip zip xvfb xauth
     libchm-dev fp-utils
     clang libclang-rt-14-dev
+    fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea poppler-utils
 )
 # Nice to have: the build falls back to make without it.
 optional=(ninja-build)

@@ -1,6 +1,7 @@
 #include "wordauto/doc_application.h"
 
 #include "wordauto/application_state.h"
+#include "wordauto/print/print_out.h"
 #include "wordauto/word_error.h"
 
 #include <algorithm>
@@ -14,6 +15,12 @@ std::vector<std::weak_ptr<detail::ApplicationState>>& registry()
 {
     static std::vector<std::weak_ptr<detail::ApplicationState>> instances;
     return instances;
+}
+
+std::string& printDestination()
+{
+    static std::string folder;
+    return folder;
 }
 
 DOC_Application::SavePrompt& savePrompt()
@@ -162,6 +169,16 @@ void DOC_Application::Quit(int saveChanges)
 }
 
 bool DOC_Application::IsRunning() const { return state_->running; }
+
+void DOC_Application::PrintOut(bool /*background*/)
+{
+    state_->ensureRunning();
+    if (!state_->active)
+        throw WordError("Nessun documento è aperto in Word: non c'è niente da stampare");
+    print::printDocument(*state_->active, printDestination());
+}
+
+void DOC_Application::SetPrintDestination(const std::string& folder) { printDestination() = folder; }
 
 bool DOC_Application::WindowExists()
 {

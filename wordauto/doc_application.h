@@ -32,6 +32,13 @@ public:
     // a "Annulla" answer stops the quit and raises WordError.
     void Quit(int saveChanges = wdPromptToSaveChanges);
     bool IsRunning() const;
+    // Prints the active document and returns when the output is complete (a background
+    // print completes before the call returns too). Without a print destination it goes to
+    // the system's default printer; WordError when there is none.
+    void PrintOut(bool background = false);
+    // A folder where every later PrintOut of any instance writes "<document>.pdf" in place of
+    // the printer; empty: the printer again.
+    static void SetPrintDestination(const std::string& folder);
 
     // True while any instance runs, hidden ones included: the stand-in for the test for
     // Word's main window, which cannot tell instances apart either.

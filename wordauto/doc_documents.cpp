@@ -79,6 +79,12 @@ DOC_Sections DOC_Document::Sections() const
     return DOC_Sections(ref_);
 }
 
+DOC_BuiltInDocumentProperties DOC_Document::BuiltInDocumentProperties() const
+{
+    ref_.live();
+    return DOC_BuiltInDocumentProperties(ref_);
+}
+
 void DOC_Document::Activate()
 {
     ref_.live();

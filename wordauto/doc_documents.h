@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wordauto/doc_form_fields.h"
+#include "wordauto/doc_properties.h"
 #include "wordauto/doc_ref.h"
 #include "wordauto/doc_sections.h"
 #include "wordauto/doc_tables.h"
@@ -29,6 +30,7 @@ public:
     DOC_Bookmarks Bookmarks() const;
     DOC_Tables Tables() const;
     DOC_Sections Sections() const;
+    DOC_BuiltInDocumentProperties BuiltInDocumentProperties() const;
     int ProtectionType() const;
     void Unprotect();
     void Protect_(int type, bool noReset);

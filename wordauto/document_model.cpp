@@ -273,6 +273,7 @@ pugi::xml_document* DocumentModel::relatedXml(const char* relType, bool create)
     slot.doc = std::move(doc);
     slot.changed = true;
     changed_ = true;
+    ++contentGen_;
     return slot.doc.get();
 }
 
@@ -280,6 +281,7 @@ void DocumentModel::markPartChanged(const std::string& partName)
 {
     parts_[partName].changed = true;
     changed_ = true;
+    ++contentGen_;
 }
 
 const FormFieldIndex& DocumentModel::fields()
@@ -317,6 +319,7 @@ void DocumentModel::touchContent()
 {
     changed_ = true;
     mainChanged_ = true;
+    ++contentGen_;
 }
 
 void DocumentModel::touchFields()

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -49,6 +50,8 @@ public:
     pugi::xml_document& mainXml() { return main_; }
     pugi::xml_node body() const { return body_; }
     const std::string& mainPartName() const { return mainPart_; }
+    // Size of the main part's XML as it was read.
+    std::size_t mainXmlBytes() const { return mainText_.size(); }
     opc::Package& package() { return package_; }
 
     // The parsed XML of another part of the package (settings, styles, footers), loaded on
@@ -78,6 +81,17 @@ public:
     void rowInserted(pugi::xml_node table, std::size_t index, pugi::xml_node row);
     void touchRemoval();
     unsigned removalGeneration() const { return removalGen_; }
+
+    // The page count of the document's layout as it stood at the last change, if known.
+    std::optional<int> cachedPageCount() const
+    {
+        return pagesGen_ == contentGen_ ? std::optional<int>(pages_) : std::nullopt;
+    }
+    void cachePageCount(int pages)
+    {
+        pages_ = pages;
+        pagesGen_ = contentGen_;
+    }
 
     // Writes the document to path (atomically) and makes path its own; a document opened
     // read-only cannot be written over its own file.
@@ -118,6 +132,9 @@ private:
     std::vector<pugi::xml_node> tables_;
     unsigned tablesGen_ = 0;
     unsigned removalGen_ = 1;
+    unsigned contentGen_ = 1; // any change of any part
+    unsigned pagesGen_ = 0;
+    int pages_ = 0;
 };
 
 } // namespace wordauto::detail

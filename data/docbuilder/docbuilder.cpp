@@ -30,9 +30,48 @@ Cell span(int columns, Cell c)
     return c;
 }
 
+Cell mergeFirst(Cell c)
+{
+    c.merge = Cell::Merge::First;
+    return c;
+}
+
+Cell mergedAbove()
+{
+    Cell c;
+    c.merge = Cell::Merge::Continued;
+    return c;
+}
+
 Row row(std::vector<Cell> cells)
 {
     return Row{std::move(cells)};
+}
+
+Row headerRow(std::vector<Cell> cells)
+{
+    Row r{std::move(cells)};
+    r.header = true;
+    return r;
+}
+
+Row unsplittableRow(std::vector<Cell> cells)
+{
+    Row r{std::move(cells)};
+    r.cantSplit = true;
+    return r;
+}
+
+Paragraph keepWithNext(Paragraph p)
+{
+    p.keepWithNext = true;
+    return p;
+}
+
+Paragraph pageBreakBefore(Paragraph p)
+{
+    p.pageBreakBefore = true;
+    return p;
 }
 
 Table table(std::vector<Row> rows, std::vector<int> columnWidths)
@@ -99,7 +138,7 @@ void checkText(std::string_view s)
         static constexpr unsigned minimum[] = {0, 0x80, 0x800, 0x10000};
         if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             invalid("invalid UTF-8 in \"" + std::string(s) + "\"");
-        if ((cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0xFFFE || cp == 0xFFFF)
+        if ((cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\f') || cp == 0xFFFE || cp == 0xFFFF)
             invalid("character not allowed in a document in \"" + std::string(s) + "\"");
         p += extra + 1;
     }
@@ -170,11 +209,13 @@ void addRunText(pugi::xml_node run, std::string_view text)
     }
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != '\n' && text[i] != '\t')
+        if (i < text.size() && text[i] != '\n' && text[i] != '\t' && text[i] != '\f')
             continue;
         if (i > start)
             addT(run, text.substr(start, i - start));
-        if (i < text.size())
+        if (i < text.size() && text[i] == '\f')
+            add(run, "w:br", "w:type", "page");
+        else if (i < text.size())
             add(run, text[i] == '\n' ? "w:br" : "w:tab");
         start = i + 1;
     }
@@ -203,6 +244,13 @@ public:
     void paragraph(pugi::xml_node parent, const Paragraph& p)
     {
         auto xp = add(parent, "w:p");
+        if (p.keepWithNext || p.pageBreakBefore) {
+            auto pPr = add(xp, "w:pPr");
+            if (p.keepWithNext)
+                add(pPr, "w:keepNext");
+            if (p.pageBreakBefore)
+                add(pPr, "w:pageBreakBefore");
+        }
         for (const Inline& item : p.content)
             std::visit([&](const auto& x) { inlineItem(xp, x); }, item);
     }
@@ -251,6 +299,13 @@ public:
 
         for (const Row& r : t.rows) {
             auto tr = add(tbl, "w:tr");
+            if (r.cantSplit || r.header) {
+                auto trPr = add(tr, "w:trPr");
+                if (r.cantSplit)
+                    add(trPr, "w:cantSplit");
+                if (r.header)
+                    add(trPr, "w:tblHeader");
+            }
             std::size_t col = 0;
             for (const Cell& c : r.cells) {
                 auto span = static_cast<std::size_t>(c.span);
@@ -290,6 +345,10 @@ private:
         addW(pr, "w:tcW", width);
         if (c.span > 1)
             add(pr, "w:gridSpan", "w:val", std::to_string(c.span).c_str());
+        if (c.merge == Cell::Merge::First)
+            add(pr, "w:vMerge", "w:val", "restart");
+        else if (c.merge == Cell::Merge::Continued)
+            add(pr, "w:vMerge");
         blocks(tc, c.blocks, std::max(width - cellMargins, 1));
     }
 
@@ -393,15 +452,17 @@ std::string documentXml(const Document& doc)
     auto body = add(root, "w:body");
 
     BodyWriter writer;
-    writer.blocks(body, doc.body, textWidth);
+    writer.blocks(body, doc.body, doc.landscape ? pageHeight - 2 * marginSide : textWidth);
 
     auto sect = add(body, "w:sectPr");
     if (doc.pageNumberFooter) {
         auto ref = add(sect, "w:footerReference", "w:type", "default");
         ref.append_attribute("r:id") = footerRelId;
     }
-    auto size = add(sect, "w:pgSz", "w:w", std::to_string(pageWidth).c_str());
-    size.append_attribute("w:h") = pageHeight;
+    auto size = add(sect, "w:pgSz", "w:w", std::to_string(doc.landscape ? pageHeight : pageWidth).c_str());
+    size.append_attribute("w:h") = doc.landscape ? pageWidth : pageHeight;
+    if (doc.landscape)
+        size.append_attribute("w:orient") = "landscape";
     auto mar = add(sect, "w:pgMar");
     for (auto [a, v] : {std::pair{"w:top", 1417}, {"w:right", marginSide}, {"w:bottom", 1134},
                         {"w:left", marginSide}, {"w:header", 708}, {"w:footer", 708}, {"w:gutter", 0}})

@@ -29,7 +29,8 @@
 
 namespace docbuilder {
 
-// A plain text run. '\n' becomes a line break and '\t' a tab, as Word writes them.
+// A plain text run. '\n' becomes a line break, '\t' a tab and '\f' a page break, as Word
+// writes them.
 struct Run {
     std::string text;
     bool bold = false;
@@ -68,6 +69,8 @@ using Inline = std::variant<Run, TextField, CheckBox, DropDown>;
 
 struct Paragraph {
     std::vector<Inline> content;
+    bool keepWithNext = false;   // on the same page as the paragraph that follows
+    bool pageBreakBefore = false;
 
     Paragraph() = default;
     // Any single run or field is a paragraph of its own: "text", TextField{...}, ...
@@ -78,6 +81,9 @@ struct Paragraph {
 
 // Several runs and fields in one paragraph: para({"Esito: ", CheckBox{"c1"}, " conforme"}).
 Paragraph para(std::vector<Inline> content);
+// A paragraph kept on the page of the next one (a heading), or starting a page.
+Paragraph keepWithNext(Paragraph p);
+Paragraph pageBreakBefore(Paragraph p);
 
 struct Table;
 using Block = std::variant<Paragraph, Table>;
@@ -85,8 +91,10 @@ using Block = std::variant<Paragraph, Table>;
 // A cell holds paragraphs and nested tables in order. As in Word, an empty paragraph is
 // written between two tables that would touch, after a trailing table and in an empty cell.
 struct Cell {
+    enum class Merge { None, First, Continued }; // w:vMerge restart / continue
     std::vector<Block> blocks;
     int span = 1;               // grid columns the cell covers (w:gridSpan)
+    Merge merge = Merge::None;
 
     Cell() = default;
     // Any paragraph, run, field or table is a cell of its own. Defined once Table is
@@ -98,6 +106,8 @@ struct Cell {
 
 struct Row {
     std::vector<Cell> cells{};
+    bool header = false;        // repeated at the top of every page (w:tblHeader)
+    bool cantSplit = false;     // never broken across pages (w:cantSplit)
 };
 
 struct Table {
@@ -117,8 +127,14 @@ Cell::Cell(T&& block) : blocks{Block(std::forward<T>(block))}
 Cell cell(std::vector<Block> blocks);
 // A cell covering several grid columns: row({span(3, "1.01 Scavi")}).
 Cell span(int columns, Cell c);
+// A cell merged with the cells below it that are mergedAbove(): row({mergeFirst("Scavi"), "a"}),
+// row({mergedAbove(), "b"}).
+Cell mergeFirst(Cell c);
+Cell mergedAbove();
 // row({"1.01.01", TextField{"f001", "Rossi"}, CheckBox{"t1c001", true}})
 Row row(std::vector<Cell> cells);
+Row headerRow(std::vector<Cell> cells);
+Row unsplittableRow(std::vector<Cell> cells);
 Table table(std::vector<Row> rows, std::vector<int> columnWidths = {});
 
 struct Document {
@@ -130,6 +146,8 @@ struct Document {
     bool pageNumberFooter = false;
     // First page number of the section (w:pgNumType w:start).
     std::optional<int> pageNumberStart{};
+    // A4 turned on its side.
+    bool landscape = false;
     // Written as a document template (the main part of a .dot).
     bool isTemplate = false;
     // Core properties, left out when empty.

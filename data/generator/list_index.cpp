@@ -98,6 +98,7 @@ db::Document indexDocument()
         throw std::logic_error("a list of the catalogue belongs to no section");
 
     db::Document doc;
+    doc.pageNumberFooter = true;
     doc.title = "Indice delle liste di controllo";
     doc.author = "Quarvello";
     doc.body = {db::bold("INDICE DELLE LISTE DI CONTROLLO"),

@@ -32,6 +32,7 @@ db::Document statusDocument(const std::vector<StatusRow>& rows)
         t.rows.push_back(blankRow(2));
 
     db::Document doc;
+    doc.pageNumberFooter = true;
     doc.title = "Stato delle liste di controllo";
     doc.author = "Quarvello";
     doc.body = {db::bold("STATO DELLE LISTE DI CONTROLLO"), kStatusLegend, std::move(t)};

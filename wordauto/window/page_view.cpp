@@ -104,8 +104,9 @@ void PageView::setFit(Fit fit)
             pageW = std::max(pageW, p.size.width());
             pageH = std::max(pageH, p.size.height());
         }
-        const qreal byWidth = std::max<qreal>(viewport()->width() - 2 * kGap, 50) / pageW;
-        const qreal byHeight = std::max<qreal>(viewport()->height() - 2 * kGap, 50) / pageH;
+        // The desk's margins scale with the pages.
+        const qreal byWidth = std::max(viewport()->width() - 1, 50) / (pageW + 2 * kGap);
+        const qreal byHeight = std::max(viewport()->height() - 1, 50) / (pageH + 2 * kGap);
         scale_ = fit == Fit::PageWidth ? byWidth : std::min(byWidth, byHeight);
     }
     updateScrollBars();
@@ -376,6 +377,7 @@ void PageView::beginEdit(int field)
     const int maxLength = f.ffData.child("w:textInput").child("w:maxLength").attribute("w:val").as_int(0);
     editor_->setMaxLength(maxLength > 0 ? maxLength : 32767);
     editor_->setFont(fieldFont(field));
+    editorScale_ = scale_;
     editor_->setText(QString::fromStdString(f.result()));
     editor_->selectAll();
     editor_->show();
@@ -390,6 +392,10 @@ void PageView::placeEditor()
     const int first = firstBox_[static_cast<std::size_t>(current_)];
     if (first < 0)
         return;
+    if (editorScale_ != scale_) {
+        editorScale_ = scale_;
+        editor_->setFont(fieldFont(current_));
+    }
     const auto& b = boxes_[static_cast<std::size_t>(first)];
     QRectF r = toView(b.page, b.rect);
     const qreal pageRight = toView(b.page, QRectF(QPointF(0, 0), layout_.pages[static_cast<std::size_t>(b.page)].size)).right();

@@ -109,6 +109,7 @@ private:
     int current_ = -1;
     QLineEdit* editor_ = nullptr;
     bool editChanged_ = false;
+    qreal editorScale_ = 0; // the zoom the editor's font was made for
     QMenu* dropDown_ = nullptr;
 };
 

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <optional>
 #include <string>
@@ -250,6 +251,33 @@ TEST_F(WindowTest, ShiftTabGoesBackAndTheViewShowsPagesAndStatus)
     EXPECT_EQ(w->pageText(), "Pagina 1 di 1");
     view->setZoomPercent(150);
     EXPECT_EQ(view->zoomPercent(), 150);
+}
+
+TEST_F(WindowTest, KeysOfTheWindowSaveZoomAndClose)
+{
+    DocumentWindow* w = openInWindow();
+    ASSERT_NE(w, nullptr);
+    QApplication::setActiveWindow(w);
+    PageView* view = w->view();
+    click(view, fieldIndex("t2f003"));
+    QTest::keyClicks(view->editor(), "Scala");
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral("lista.docx")));
+    EXPECT_TRUE(w->isWindowModified());
+    QTest::keyClick(view->editor(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_TRUE(word->ActiveDocument().Saved());
+
+    view->setZoomPercent(100);
+    QWheelEvent wheel(QPointF(50, 50), view->viewport()->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_EQ(view->zoomPercent(), 110);
+
+    QTest::keyClick(view, Qt::Key_W, Qt::ControlModifier);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(prompted.empty()); // saved: nothing to ask
+    EXPECT_TRUE(wordauto::window::documentWindows().empty());
+    EXPECT_FALSE(word->IsRunning());
 }
 
 TEST_F(WindowTest, DropDownOpensItsEntriesAndTheChoiceIsWritten)

@@ -280,6 +280,49 @@ TEST_F(WindowTest, KeysOfTheWindowSaveZoomAndClose)
     EXPECT_FALSE(word->IsRunning());
 }
 
+// Whether some text of the window's pages holds the words.
+bool pagesShow(DocumentWindow* w, const QString& words)
+{
+    for (const auto& page : w->view()->pages().pages)
+        for (const auto& t : page.items.texts)
+            if (t.text.contains(words))
+                return true;
+    return false;
+}
+
+TEST_F(WindowTest, ChangesThroughTheObjectModelShowInTheWindow)
+{
+    DocumentWindow* w = openInWindow();
+    ASSERT_NE(w, nullptr);
+    auto doc = word->ActiveDocument();
+    doc.FormFields().Item("t2f003").Result("Scritto dal programma");
+    // The window looks at the document a few times a second.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pagesShow(w, QStringLiteral("Scritto dal programma")); }, 5000));
+    EXPECT_TRUE(w->isWindowModified());
+    doc.SaveAs(path("copia.docx"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isWindowModified(); }, 5000));
+    EXPECT_TRUE(w->windowTitle().startsWith(QStringLiteral("copia.docx")));
+}
+
+TEST_F(WindowTest, QuitAsksAboutAnEditedWindowAndLosesNothing)
+{
+    DocumentWindow* w = openInWindow();
+    ASSERT_NE(w, nullptr);
+    click(w->view(), fieldIndex("t2f003"));
+    QTest::keyClicks(w->view()->editor(), "Quota 12 m");
+    answer = SaveAnswer::Cancel;
+    EXPECT_THROW(word->Quit(), wordauto::WordError);
+    EXPECT_EQ(wordauto::window::documentWindows().size(), 1u);
+    EXPECT_EQ(word->ActiveDocument().FormFields().Item("t2f003").Result(), "Quota 12 m");
+    answer = SaveAnswer::Yes;
+    word->Quit();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(wordauto::window::documentWindows().empty());
+    DOC_Application reader;
+    EXPECT_EQ(reader.Documents().Open(file, false, true).FormFields().Item("t2f003").Result(), "Quota 12 m");
+    reader.Quit(wordauto::wdDoNotSaveChanges);
+}
+
 TEST_F(WindowTest, DropDownOpensItsEntriesAndTheChoiceIsWritten)
 {
     db::Document d;

@@ -81,7 +81,10 @@ DocumentWindow::DocumentWindow(std::shared_ptr<detail::ApplicationState> app,
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(page_);
 
-    view_->onEdited = [this] { refreshTitle(); };
+    view_->onEdited = [this] {
+        refreshTitle();
+        save_->setEnabled(!doc_->readOnly());
+    };
     view_->onStateChanged = [this] { refreshStatus(); };
     view_->onHelpRequested = [this] { showHelp(); };
 

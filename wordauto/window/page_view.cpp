@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -53,10 +54,48 @@ PageView::PageView(std::shared_ptr<detail::ApplicationState> app,
         }
         editChanged_ = true;
         placeEditor();
-        if (onEdited)
-            onEdited();
+        noteOwnChange();
     });
     relayout();
+    seenChanged_ = doc_->changed();
+    seenReadOnly_ = doc_->readOnly();
+    // The object model may change or save the document while it is shown (a program filling
+    // it, a recovery taking values back): the view looks a few times a second.
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] { followModel(); });
+    watch->start(250);
+}
+
+void PageView::noteOwnChange()
+{
+    // The edit is on screen already: the editor shows it, a box was crossed in place.
+    seenGen_ = doc_->contentGeneration();
+    seenChanged_ = doc_->changed();
+    if (onEdited)
+        onEdited();
+}
+
+void PageView::followModel()
+{
+    if (doc_->closed())
+        return;
+    const bool changed = doc_->changed();
+    const bool readOnly = doc_->readOnly();
+    if (doc_->contentGeneration() != seenGen_) {
+        if (editor_->isVisible() && current_ >= 0) {
+            const QString now = QString::fromStdString(doc_->fields().at(static_cast<std::size_t>(current_)).result());
+            if (now != editor_->text())
+                editor_->setText(now);
+        }
+        relayout();
+        viewport()->update();
+    } else if (changed == seenChanged_ && readOnly == seenReadOnly_) {
+        return;
+    }
+    seenChanged_ = changed;
+    seenReadOnly_ = readOnly;
+    if (onEdited)
+        onEdited();
 }
 
 DOC_FormField PageView::formField(int field) const
@@ -68,6 +107,7 @@ void PageView::relayout()
 {
     layout_ = layout::layoutDocument(*doc_);
     doc_->cachePageCount(static_cast<int>(layout_.pages.size()));
+    seenGen_ = doc_->contentGeneration();
     boxes_.clear();
     firstBox_.assign(doc_->fields().count(), -1);
     for (std::size_t p = 0; p < layout_.pages.size(); ++p)
@@ -316,8 +356,7 @@ void PageView::toggleCheckBox(int field)
                 if (b.rect.intersects(item.rect))
                     item.crossed = ticked;
     viewport()->update();
-    if (onEdited)
-        onEdited();
+    noteOwnChange();
 }
 
 QMenu* PageView::openDropDown() const { return dropDown_ && dropDown_->isVisible() ? dropDown_ : nullptr; }
@@ -338,8 +377,7 @@ void PageView::openDropDownOf(int field)
         connect(a, &QAction::triggered, this, [this, field, entry] {
             formField(field).Result(entry);
             relayout();
-            if (onEdited)
-                onEdited();
+            noteOwnChange();
         });
     }
     dropDown_->popup(viewport()->mapToGlobal(fieldRect(field).bottomLeft()));

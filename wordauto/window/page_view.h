@@ -62,7 +62,7 @@ public:
     void relayout();
     const layout::DocumentLayout& pages() const { return layout_; }
 
-    std::function<void()> onEdited;        // the document model was changed
+    std::function<void()> onEdited;        // the document model was changed (or saved)
     std::function<void()> onStateChanged;  // page, field or zoom changed
     std::function<void()> onHelpRequested; // F1 on a field
 
@@ -96,6 +96,9 @@ private:
     QFont fieldFont(int field) const;
     bool fieldKey(QKeyEvent* event);
     bool isEnabled(int field) const;
+    // Changes made to the document through the object model while it is shown.
+    void followModel();
+    void noteOwnChange();
 
     std::shared_ptr<detail::ApplicationState> app_;
     std::shared_ptr<detail::DocumentModel> doc_;
@@ -110,6 +113,9 @@ private:
     QLineEdit* editor_ = nullptr;
     bool editChanged_ = false;
     qreal editorScale_ = 0; // the zoom the editor's font was made for
+    unsigned seenGen_ = 0;  // the document's content generation this view shows
+    bool seenChanged_ = false;
+    bool seenReadOnly_ = false;
     QMenu* dropDown_ = nullptr;
 };
 

@@ -286,7 +286,11 @@ void PageView::mousePressEvent(QMouseEvent* event)
         return;
     setCurrentField(field);
     const auto kind = doc_->fields().at(static_cast<std::size_t>(field)).kind;
-    if (kind == detail::FieldKind::CheckBox)
+    // A click puts the cursor where it was made; Tab into a field selects all of it.
+    if (kind == detail::FieldKind::Text && editor_->isVisible()) {
+        editor_->deselect();
+        editor_->setCursorPosition(editor_->cursorPositionAt(editor_->mapFrom(viewport(), event->position().toPoint())));
+    } else if (kind == detail::FieldKind::CheckBox)
         toggleCheckBox(field);
     else if (kind == detail::FieldKind::DropDown)
         openDropDownOf(field);

@@ -108,7 +108,7 @@ QString DocumentWindow::pageText() const
 QString DocumentWindow::statusText() const
 {
     const int field = view_->currentField();
-    if (field < 0 || doc_->closed())
+    if (field < 0 || doc_->closed() || static_cast<std::size_t>(field) >= doc_->fields().count())
         return {};
     return QString::fromStdString(doc_->fields().at(static_cast<std::size_t>(field)).statusText());
 }
@@ -129,7 +129,7 @@ void DocumentWindow::refreshStatus()
 void DocumentWindow::showHelp()
 {
     const int field = view_->currentField();
-    if (field < 0)
+    if (field < 0 || static_cast<std::size_t>(field) >= doc_->fields().count())
         return;
     const std::string help = doc_->fields().at(static_cast<std::size_t>(field)).helpText();
     if (help.empty())

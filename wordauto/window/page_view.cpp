@@ -82,12 +82,18 @@ void PageView::followModel()
     const bool changed = doc_->changed();
     const bool readOnly = doc_->readOnly();
     if (doc_->contentGeneration() != seenGen_) {
-        if (editor_->isVisible() && current_ >= 0) {
+        if (editor_->isVisible() && current_ >= 0 && static_cast<std::size_t>(current_) < doc_->fields().count()) {
             const QString now = QString::fromStdString(doc_->fields().at(static_cast<std::size_t>(current_)).result());
             if (now != editor_->text())
                 editor_->setText(now);
         }
         relayout();
+        if (current_ >= fieldCount()) {
+            // The field is gone (the document was changed by code): nothing is current.
+            editChanged_ = false;
+            editor_->hide();
+            current_ = -1;
+        }
         viewport()->update();
     } else if (changed == seenChanged_ && readOnly == seenReadOnly_) {
         return;

@@ -249,6 +249,37 @@ TEST(Layout, FormFieldsShowAsWordPrintsThem)
     EXPECT_GT(fine - rossiEnd, 5 * 5.5);
 }
 
+TEST(Layout, EachFormFieldOfTheBodyIsPlacedWhereItShows)
+{
+    db::Document d = bodyOf({db::para({"Esito: ", db::CheckBox{"c1", true}, " ",
+                                       db::DropDown{"d1", {"Conforme", "Non conforme"}, 1}, " ",
+                                       db::TextField{"f1", "Rossi"}, " ", db::TextField{"f2", ""}, " fine"}),
+                             db::table({db::row({"Voce", db::para({db::TextField{"f3", "Cella"}})})})});
+    d.pageNumberFooter = true;
+    const auto l = layOut(d);
+    ASSERT_EQ(l.pages.size(), 1u);
+    const auto& items = l.pages[0].items;
+    std::vector<int> order;
+    for (const auto& f : items.fields)
+        order.push_back(f.field);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4})); // in document order, the footer's none
+    // A piece of text holding `text` runs across the box, on the box's line.
+    const auto textIn = [&](const QRectF& r, const QString& text) {
+        for (const auto& t : items.texts)
+            if (t.text.contains(text) && r.top() < t.baseline.y() && t.baseline.y() <= r.bottom()
+                && t.baseline.x() <= r.left() + 0.5 && r.right() <= t.baseline.x() + t.width + 0.5)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(items.fields[0].rect.contains(items.boxes[0].rect.center()));
+    EXPECT_TRUE(textIn(items.fields[1].rect, QStringLiteral("Non conforme")));
+    EXPECT_TRUE(textIn(items.fields[2].rect, QStringLiteral("Rossi")));
+    EXPECT_GT(items.fields[1].rect.width(), items.fields[2].rect.width()); // "Non conforme", "Rossi"
+    EXPECT_GT(items.fields[3].rect.width(), 5 * 5.5); // the empty field's five en spaces
+    EXPECT_LT(items.fields[3].rect.right(), items.fields[2].rect.right() + 40);
+    EXPECT_TRUE(textIn(items.fields[4].rect, QStringLiteral("Cella"))); // moved with its table
+}
+
 TEST(Layout, WindowsFontsAreSetInTheirMetricCompatibleSubstitutes)
 {
     layOut(bodyOf({})); // brings up the GUI application and the fonts

@@ -17,7 +17,7 @@ struct SelectionState {
     unsigned removalGen = 0;
 };
 
-struct ApplicationState {
+struct ApplicationState : std::enable_shared_from_this<ApplicationState> {
     bool running = true;
     bool visible = false;
     std::vector<std::shared_ptr<DocumentModel>> documents; // in the order they were opened
@@ -33,6 +33,13 @@ struct ApplicationState {
     // The selection, moved to the start of the active document when its blocks went away.
     SelectionState& liveSelection();
 };
+
+// Ends the instance without asking: every document closed unsaved, as a quit that was
+// already answered.
+void endInstance(ApplicationState& app);
+
+// The folder PrintOut writes to in place of the printer; empty when it prints.
+const std::string& printDestinationFolder();
 
 // The installed save prompt (Close() and Quit() without arguments).
 SaveAnswer askToSave(const std::string& documentName);

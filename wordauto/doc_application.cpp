@@ -3,6 +3,7 @@
 #include "wordauto/application_state.h"
 #include "wordauto/print/print_out.h"
 #include "wordauto/window/recovery.h"
+#include "wordauto/window/window_hooks.h"
 #include "wordauto/word_error.h"
 
 #include <algorithm>
@@ -82,8 +83,21 @@ bool ApplicationState::close(const std::shared_ptr<DocumentModel>& doc, int save
     documents.erase(std::remove(documents.begin(), documents.end(), doc), documents.end());
     if (active == doc)
         activate(documents.empty() ? nullptr : documents.back());
+    window::syncWindows(shared_from_this());
     return true;
 }
+
+void endInstance(ApplicationState& app)
+{
+    for (const auto& doc : app.documents)
+        doc->markClosed();
+    app.documents.clear();
+    app.activate(nullptr);
+    app.running = false;
+    window::syncWindows(app.shared_from_this());
+}
+
+const std::string& printDestinationFolder() { return printDestination(); }
 
 SaveAnswer askToSave(const std::string& documentName)
 {
@@ -140,6 +154,7 @@ void DOC_Application::Visible(bool visible)
     state_->visible = visible;
     if (visible)
         window::recoveryKeeper().watch(state_);
+    window::syncWindows(state_);
 }
 
 void DOC_Application::Quit(int saveChanges)
@@ -164,11 +179,7 @@ void DOC_Application::Quit(int saveChanges)
     for (auto& [doc, save] : plan)
         if (save)
             doc->save();
-    for (auto& [doc, save] : plan)
-        doc->markClosed();
-    state_->documents.clear();
-    state_->activate(nullptr);
-    state_->running = false;
+    detail::endInstance(*state_);
 }
 
 bool DOC_Application::IsRunning() const { return state_->running; }

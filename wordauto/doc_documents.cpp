@@ -2,6 +2,7 @@
 
 #include "wordauto/application_state.h"
 #include "wordauto/doc_recovery.h"
+#include "wordauto/window/window_hooks.h"
 #include "wordauto/word_error.h"
 #include "wordauto/xml_util.h"
 
@@ -90,6 +91,7 @@ void DOC_Document::Activate()
 {
     ref_.live();
     ref_.app->activate(ref_.doc);
+    window::raiseWindow(*ref_.app, *ref_.doc);
 }
 
 void DOC_Document::Close(int saveChanges)
@@ -205,12 +207,14 @@ DOC_Document DOC_Documents::Open(const std::string& path, bool confirmConversion
             continue;
         if (doc->path() == absolute || std::filesystem::equivalent(doc->path(), absolute, ec)) {
             app_->activate(doc);
+            window::raiseWindow(*app_, *doc);
             return DOC_Document(DocRef{app_, doc});
         }
     }
     auto doc = detail::openWithRecovery(path, readOnly);
     app_->documents.push_back(doc);
     app_->activate(doc);
+    window::syncWindows(app_);
     return DOC_Document(DocRef{app_, doc});
 }
 
@@ -221,6 +225,7 @@ DOC_Document DOC_Documents::Add(const std::string& templatePath)
                                                    "Documento" + std::to_string(++app_->untitled));
     app_->documents.push_back(doc);
     app_->activate(doc);
+    window::syncWindows(app_);
     return DOC_Document(DocRef{app_, doc});
 }
 

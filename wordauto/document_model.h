@@ -88,6 +88,8 @@ public:
     void rowInserted(pugi::xml_node table, std::size_t index, pugi::xml_node row);
     void touchRemoval();
     unsigned removalGeneration() const { return removalGen_; }
+    // Counts every change of any part: a view tells by it whether what it shows is current.
+    unsigned contentGeneration() const { return contentGen_; }
 
     // The page count of the document's layout as it stood at the last change, if known.
     std::optional<int> cachedPageCount() const

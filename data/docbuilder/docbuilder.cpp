@@ -399,6 +399,8 @@ private:
         auto input = beginField(p, f, "w:textInput");
         if (!f.defaultText.empty())
             addVal(input, "w:default", f.defaultText);
+        if (f.maxLength > 0)
+            addVal(input, "w:maxLength", std::to_string(f.maxLength));
         addInstr(p, " FORMTEXT ");
         addFldChar(p, "separate");
         addResult(p, f.value.empty() ? emptyResult : f.value);

@@ -48,6 +48,7 @@ struct TextField {
     std::string statusText{};
     std::string helpText{};
     std::string defaultText{};  // w:textInput/w:default, when not empty
+    int maxLength = 0;          // w:textInput/w:maxLength, when above 0
 };
 
 struct CheckBox {

@@ -53,12 +53,17 @@ void Items::append(const Items& other, QPointF offset)
         lines.push_back(LineItem{l.line.translated(offset), l.width, l.color});
     for (const auto& b : other.boxes)
         boxes.push_back(BoxItem{b.rect.translated(offset), b.crossed});
+    for (const auto& f : other.fields)
+        fields.push_back(FieldItem{f.rect.translated(offset), f.field});
 }
 
 LayoutContext::LayoutContext(detail::DocumentModel& doc, DocumentLayout& out)
     : doc_(doc), out_(out), styles_(stylesRoot(doc)), device_(pointDevice())
 {
     storyPart = doc.mainPartName();
+    const auto& formFields = doc.fields();
+    for (std::size_t i = 0; i < formFields.count(); ++i)
+        formFields_.emplace(formFields.at(i).begin.internal_object(), static_cast<int>(i));
     try {
         if (auto* settings = doc.relatedXml(opc::reltype::settings, false)) {
             auto tab = settings->document_element().child("w:defaultTabStop").attribute("w:val");
@@ -67,6 +72,13 @@ LayoutContext::LayoutContext(detail::DocumentModel& doc, DocumentLayout& out)
         }
     } catch (const WordError&) {
     }
+}
+
+int LayoutContext::formFieldAt(pugi::xml_node begin) const
+{
+    // Headers and footers share no nodes with the main story: their fields are not found.
+    auto it = formFields_.find(begin.internal_object());
+    return it == formFields_.end() ? -1 : it->second;
 }
 
 const LayoutContext::RunFont& LayoutContext::runFont(const RunProps& r)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace wordauto::detail {
@@ -70,6 +71,9 @@ public:
     int imageIndex(const std::string& relationshipId);
     QPaintDevice* device() { return &device_; }
     double defaultTabStop() const { return defaultTab_; }
+    // The position among the main story's form fields of the field that begins at this
+    // w:fldChar, or -1.
+    int formFieldAt(pugi::xml_node begin) const;
 
     // The part whose relationships resolve pictures: the main story or a header or footer.
     std::string storyPart;
@@ -87,6 +91,7 @@ private:
     std::map<QString, LineMetrics> lineMetrics_;
     std::map<std::tuple<std::string, double, int>, RunFont> runFonts_;
     std::map<std::string, int> images_;
+    std::unordered_map<pugi::xml_node_struct*, int> formFields_;
 };
 
 // Calls fn for each paragraph and table of a story container in order, looking through

@@ -43,6 +43,12 @@ struct BoxItem {
     bool crossed = false;
 };
 
+// Where a form field of the main story stands: one rectangle for each line it covers.
+struct FieldItem {
+    QRectF rect;
+    int field = 0; // position among the main story's form fields, from 0
+};
+
 struct ImageItem {
     QRectF rect;
     int image = 0; // into DocumentLayout::images
@@ -55,12 +61,14 @@ struct Items {
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
     std::vector<BoxItem> boxes;
+    std::vector<FieldItem> fields; // not drawn: where the form fields are
 
     // Appends other's items moved by offset.
     void append(const Items& other, QPointF offset);
     bool empty() const
     {
-        return fills.empty() && images.empty() && texts.empty() && lines.empty() && boxes.empty();
+        return fills.empty() && images.empty() && texts.empty() && lines.empty() && boxes.empty()
+               && fields.empty();
     }
 };
 

@@ -25,6 +25,7 @@ constexpr QChar kEnSpace(0x2002);
 constexpr qreal kEmuPerPoint = 12700;
 constexpr qreal kMaxPictureSide = 1584;
 constexpr std::size_t kMaxFieldNesting = 32;
+constexpr qreal kMinFieldWidth = 6; // room to click an empty field
 
 struct RunStyle {
     int font = 0;
@@ -47,6 +48,15 @@ struct FieldState {
     bool inCode = true;
     bool skipResult = false;
     std::string code;
+    int formField = -1; // see LayoutContext::formFieldAt
+    int start = 0;      // text position where the field's shown part begins
+};
+
+// The shown part of a form field: text positions [start, end).
+struct FieldSpan {
+    int field = 0;
+    int start = 0;
+    int end = 0;
 };
 
 // The text of a paragraph with its formats, built run by run.
@@ -70,6 +80,7 @@ public:
     std::vector<Special> specials;
     std::vector<bool> isPlaceholder; // by text position
     std::vector<int> pageBreaks; // text positions where a page break character stood
+    std::vector<FieldSpan> fieldSpans;
 
 private:
     void enterRun(pugi::xml_node r);
@@ -204,6 +215,8 @@ void ParagraphReader::fieldChar(pugi::xml_node fldChar)
             return;
         }
         FieldState f;
+        f.formField = ctx_.formFieldAt(fldChar);
+        f.start = static_cast<int>(text.size());
         if (auto ff = fldChar.child("w:ffData")) {
             if (auto box = ff.child("w:checkBox")) {
                 qreal size = props_.size.value_or(10);
@@ -259,6 +272,8 @@ void ParagraphReader::fieldChar(pugi::xml_node fldChar)
         // A field without a result shows what its code computes, where that is known.
         if (f.inCode && !f.skipResult && pageField(f.code, value))
             append(value);
+        if (f.formField >= 0)
+            fieldSpans.push_back(FieldSpan{f.formField, f.start, static_cast<int>(text.size())});
     }
 }
 
@@ -411,6 +426,10 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
         mark.apply(pPr.child("w:rPr"));
         Slice slice;
         slice.height = props.spaceBefore.value_or(0) + lineHeight(ctx.runFont(mark).metrics.height);
+        const qreal before = props.spaceBefore.value_or(0);
+        for (const auto& span : reader.fieldSpans)
+            slice.items.fields.push_back(
+                FieldItem{QRectF(left, before, kMinFieldWidth, slice.height - before), span.field});
         out.push_back(std::move(slice));
     } else {
         QTextLayout layout(reader.text, reader.formats.isEmpty() ? QFont() : reader.formats.front().format.font(),
@@ -491,6 +510,18 @@ void measureParagraph(LayoutContext& ctx, pugi::xml_node p, qreal width,
                         QRectF(x + (sp.width - side) / 2, before + baseline - side + sp.width * 0.12, side, side),
                         sp.checked});
                 }
+            }
+            for (const auto& span : reader.fieldSpans) {
+                // An empty field stands where its text would begin.
+                const bool lastLine = lineEnd >= static_cast<int>(reader.text.size());
+                const bool on = span.start < span.end
+                                    ? span.start < lineEnd && span.end > line.textStart()
+                                    : span.start >= line.textStart() && (span.start < lineEnd || lastLine);
+                if (!on)
+                    continue;
+                const qreal x0 = line.cursorToX(std::max(span.start, line.textStart()));
+                const qreal x1 = std::max(line.cursorToX(std::min(span.end, lineEnd)), x0 + kMinFieldWidth);
+                slice.items.fields.push_back(FieldItem{QRectF(x0, before, x1 - x0, height), span.field});
             }
             slice.height = before + height;
             while (nextBreak < reader.pageBreaks.size() && reader.pageBreaks[nextBreak] < line.textStart())

@@ -6,7 +6,7 @@
 
 #include "framework/error_handler.h"
 #include "framework/msgbox.h"
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 
 #include <QMetaMethod>
 #include <QPointer>

@@ -2,7 +2,7 @@
 #include "app/dwmain.h"
 
 #include "framework/msgbox.h"
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 
 #include <QPointer>
 

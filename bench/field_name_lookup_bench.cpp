@@ -4,8 +4,8 @@
 // per name at every size: near linear in the number of fields.
 
 #include "tests/colliding_names.h"
-#include "wordauto/form_field_xml.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/form_field_xml.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>

@@ -9,10 +9,10 @@
 
 #include "bench/field_list.h"
 #include "data/docbuilder/docbuilder.h"
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/layout/page_painter.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

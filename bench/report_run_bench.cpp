@@ -7,7 +7,7 @@
 #include "bench/bench_dossier.h"
 #include "engine/engine.h"
 #include "tests/recording_frame.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>

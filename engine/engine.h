@@ -2,7 +2,7 @@
 
 #include "engine/frame_port.h"
 #include "engine/program_state.h"
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 
 #include <cstdint>
 #include <optional>

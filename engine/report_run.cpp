@@ -3,7 +3,7 @@
 #include "engine/result_writer.h"
 
 #include "framework/file_lookup.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
 
 #ifdef __GLIBC__

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordauto/doc_tables.h"
+#include "wordauto/doc/doc_tables.h"
 
 #include <string>
 #include <vector>

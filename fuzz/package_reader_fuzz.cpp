@@ -5,9 +5,9 @@
 // WordError is the expected answer to a bad file; any other exception, a sanitizer report or
 // an abort is a finding.
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
 
 #include <QGuiApplication>

@@ -6,7 +6,7 @@
 #include "tests/qstring_printer.h"
 #include "tests/test_support.h"
 #include "tests/window_fixture.h"
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/doc_recovery.h"
 #include "wordauto/window/recovery.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // corpus: shapes that the document builder never makes (content controls, custom XML, nesting
 // of any depth, names and text of any bytes).
 
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include <cstdint>
 #include <cstring>

@@ -2,10 +2,10 @@
 // explicit breaks, and that absurd sizes in a file are clamped instead of crashing or hanging.
 #include "data/docbuilder/docbuilder.h"
 #include "tests/test_support.h"
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/layout/fonts.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>

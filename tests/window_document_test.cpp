@@ -6,7 +6,7 @@
 #include "reportform/runtime/msgbox.h"
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/window/document_window.h"
 #include "wordauto/window/page_view.h"
 #include "wordauto/word.h"

@@ -2,7 +2,7 @@
 // several the way the merge does.
 #include "data/docbuilder/docbuilder.h"
 #include "tests/test_support.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>

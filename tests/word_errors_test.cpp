@@ -1,7 +1,7 @@
 // Bad input of every kind ends in a WordError whose Italian text names the file and the cause,
 // and never in a crash or a file written behind the user's back.
 #include "data/docbuilder/docbuilder.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gmock/gmock.h>

@@ -5,7 +5,7 @@
 #include "tests/colliding_names.h"
 #include "tests/hostile_documents.h"
 #include "tests/test_support.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>

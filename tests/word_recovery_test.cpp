@@ -3,7 +3,7 @@
 // are saved or discarded.
 #include "data/docbuilder/docbuilder.h"
 #include "tests/test_support.h"
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/doc_recovery.h"
 #include "wordauto/window/recovery.h"
 #include "wordauto/word.h"
 

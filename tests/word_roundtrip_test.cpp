@@ -2,7 +2,7 @@
 // untouched, and a save that fails leaves the old file as it was.
 #include "data/docbuilder/docbuilder.h"
 #include "tests/test_support.h"
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>

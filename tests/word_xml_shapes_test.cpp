@@ -1,7 +1,7 @@
 // Documents written by hand in the shapes other writers produce (whole fields in one run,
 // fields without a separator, results split over runs, nested tables, another prefix for the
 // WordprocessingML namespace): the object model must read and write them as Word does.
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>

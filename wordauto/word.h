@@ -1,5 +1,5 @@
 #pragma once
 
 // The Word object model: the DOC_ classes and WordError.
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 #include "wordauto/word_error.h"

@@ -1,6 +1,6 @@
 #include "data/docbuilder/docbuilder.h"
 
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include <pugixml.hpp>
 

@@ -1,9 +1,9 @@
 #include "wordauto/layout/flow.h"
 #include "wordauto/layout/fonts.h"
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

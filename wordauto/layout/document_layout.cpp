@@ -1,11 +1,11 @@
 #include "wordauto/layout/document_layout.h"
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/fonts.h"
 #include "wordauto/layout/page_count.h"
 #include "wordauto/layout/paginator.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <QGuiApplication>
 

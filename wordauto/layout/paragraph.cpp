@@ -4,7 +4,7 @@
 #include "wordauto/layout/flow.h"
 #include "wordauto/layout/fonts.h"
 
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <QFontMetricsF>
 #include <QTextLayout>

@@ -1,6 +1,6 @@
 #include "wordauto/layout/styles.h"
 
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <algorithm>
 #include <cmath>

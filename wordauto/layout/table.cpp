@@ -1,6 +1,6 @@
 #include "wordauto/layout/table.h"
 
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "wordauto/print/print_out.h"
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/layout/page_painter.h"
 #include "wordauto/word_error.h"

@@ -3,9 +3,9 @@
 #include "wordauto/window/page_view.h"
 
 #include "reportform/runtime/msgbox.h"
-#include "wordauto/application_state.h"
-#include "wordauto/doc_documents.h"
-#include "wordauto/document_model.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/doc/doc_documents.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/layout/page_painter.h"
 #include "wordauto/print/print_out.h"

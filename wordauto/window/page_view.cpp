@@ -1,12 +1,12 @@
 #include "wordauto/window/page_view.h"
 
-#include "wordauto/application_state.h"
-#include "wordauto/doc_documents.h"
-#include "wordauto/document_model.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/doc/doc_documents.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/layout/page_painter.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "wordauto/window/recovery.h"
 
-#include "wordauto/application_state.h"
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/doc/doc_recovery.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "wordauto/window/document_window.h"
 #include "wordauto/window/window_hooks.h"
 
-#include "wordauto/application_state.h"
+#include "wordauto/doc/application_state.h"
 
 #include <QApplication>
 #include <QPointer>

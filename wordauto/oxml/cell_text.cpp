@@ -1,7 +1,7 @@
-#include "wordauto/cell_text.h"
+#include "wordauto/oxml/cell_text.h"
 
-#include "wordauto/xml_text.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <algorithm>
 #include <cstring>

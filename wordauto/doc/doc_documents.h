@@ -1,10 +1,10 @@
 #pragma once
 
-#include "wordauto/doc_form_fields.h"
-#include "wordauto/doc_properties.h"
-#include "wordauto/doc_ref.h"
-#include "wordauto/doc_sections.h"
-#include "wordauto/doc_tables.h"
+#include "wordauto/doc/doc_form_fields.h"
+#include "wordauto/doc/doc_properties.h"
+#include "wordauto/doc/doc_ref.h"
+#include "wordauto/doc/doc_sections.h"
+#include "wordauto/doc/doc_tables.h"
 
 #include <string>
 

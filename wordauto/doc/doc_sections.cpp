@@ -1,8 +1,8 @@
-#include "wordauto/doc_sections.h"
+#include "wordauto/doc/doc_sections.h"
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "wordauto/doc_documents.h"
+#include "wordauto/doc/doc_documents.h"
 
-#include "wordauto/application_state.h"
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/doc/doc_recovery.h"
 #include "wordauto/window/window_hooks.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
 #include <filesystem>

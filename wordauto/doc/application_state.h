@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wordauto/doc_application.h"
-#include "wordauto/document_model.h"
+#include "wordauto/doc/doc_application.h"
+#include "wordauto/oxml/document_model.h"
 
 #include <memory>
 #include <vector>

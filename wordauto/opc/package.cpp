@@ -1,9 +1,9 @@
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include "wordauto/keyed_hash.h"
-#include "wordauto/relationships_memo.h"
+#include "wordauto/opc/relationships_memo.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_text.h"
+#include "wordauto/oxml/xml_text.h"
 
 #include <pugixml.hpp>
 #include <zip.h>

@@ -1,7 +1,7 @@
-#include "wordauto/doc_selection.h"
+#include "wordauto/doc/doc_selection.h"
 
-#include "wordauto/application_state.h"
-#include "wordauto/file_insert.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/oxml/file_insert.h"
 #include "wordauto/word_error.h"
 
 #include <cstring>

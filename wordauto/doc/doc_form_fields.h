@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordauto/doc_ref.h"
+#include "wordauto/doc/doc_ref.h"
 
 #include <cstddef>
 #include <string>

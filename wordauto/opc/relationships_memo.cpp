@@ -1,4 +1,4 @@
-#include "wordauto/relationships_memo.h"
+#include "wordauto/opc/relationships_memo.h"
 
 #include <mutex>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wordauto/form_field_xml.h"
-#include "wordauto/package.h"
+#include "wordauto/oxml/form_field_xml.h"
+#include "wordauto/opc/package.h"
 
 #include <pugixml.hpp>
 

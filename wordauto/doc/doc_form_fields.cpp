@@ -1,7 +1,7 @@
-#include "wordauto/doc_form_fields.h"
+#include "wordauto/doc/doc_form_fields.h"
 
-#include "wordauto/application_state.h"
-#include "wordauto/document_model.h"
+#include "wordauto/doc/application_state.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/word_error.h"
 
 namespace wordauto {

@@ -1,7 +1,7 @@
-#include "wordauto/file_insert.h"
+#include "wordauto/oxml/file_insert.h"
 
 #include "wordauto/word_error.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
 #include <map>

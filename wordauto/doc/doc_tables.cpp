@@ -1,7 +1,7 @@
-#include "wordauto/doc_tables.h"
+#include "wordauto/doc/doc_tables.h"
 
-#include "wordauto/cell_text.h"
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/cell_text.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/word_error.h"
 
 #include <optional>

@@ -1,9 +1,9 @@
-#include "wordauto/form_field_xml.h"
+#include "wordauto/oxml/form_field_xml.h"
 
 #include "wordauto/keyed_hash.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_text.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 
 #include <string>
 

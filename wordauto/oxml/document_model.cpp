@@ -1,9 +1,9 @@
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/doc_recovery.h"
 #include "wordauto/word_error.h"
-#include "wordauto/xml_text.h"
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 
-#include "wordauto/application_state.h"
+#include "wordauto/doc/application_state.h"
 #include "wordauto/print/print_out.h"
 #include "wordauto/window/recovery.h"
 #include "wordauto/window/window_hooks.h"

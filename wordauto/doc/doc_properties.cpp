@@ -1,6 +1,6 @@
-#include "wordauto/doc_properties.h"
+#include "wordauto/doc/doc_properties.h"
 
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 #include "wordauto/layout/page_count.h"
 #include "wordauto/word_error.h"
 

@@ -1,4 +1,4 @@
-#include "wordauto/xml_text.h"
+#include "wordauto/oxml/xml_text.h"
 
 #include "wordauto/word_error.h"
 

@@ -1,7 +1,7 @@
-#include "wordauto/xml_util.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include "wordauto/word_error.h"
-#include "wordauto/xml_text.h"
+#include "wordauto/oxml/xml_text.h"
 
 namespace wordauto::detail {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wordauto/doc_documents.h"
-#include "wordauto/doc_selection.h"
+#include "wordauto/doc/doc_documents.h"
+#include "wordauto/doc/doc_selection.h"
 
 #include <functional>
 #include <memory>

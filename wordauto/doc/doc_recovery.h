@@ -3,7 +3,7 @@
 // Recovery copies of documents with unsaved changes, as Word's AutoRecover keeps them: one
 // package per document under the user's cache folder, named from a hash of the document's
 // path, with a small file beside it that holds the path itself.
-#include "wordauto/document_model.h"
+#include "wordauto/oxml/document_model.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "wordauto/doc_recovery.h"
+#include "wordauto/doc/doc_recovery.h"
 
-#include "wordauto/doc_application.h"
+#include "wordauto/doc/doc_application.h"
 #include "wordauto/word_error.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordauto/package.h"
+#include "wordauto/opc/package.h"
 
 #include <cstdint>
 #include <optional>

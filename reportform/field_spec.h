@@ -17,7 +17,7 @@ class VENDRIK_EXPORT FieldSpec : public QObject {
 public:
     // `box` is bound for good: a number box takes digits only, a date box reads what is typed
     // as a date when editing ends and shows it again in the date format (a text that is no
-    // date leaves it empty). The spec lives as long as the box.
+    // date leaves it empty). The field spec lives as long as the box.
     FieldSpec(QLineEdit* box, char type, int length, int decimals);
 
     char type() const { return type_; }

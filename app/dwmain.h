@@ -104,6 +104,7 @@ public:
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;
     bool listPicker(const std::string& mode) override;
+    bool listPickerConfirmed(const std::string& mode) override;
 
     // Start-up and reload: settings, help file, list index, dossier.
     void MTDINIT();
@@ -116,6 +117,10 @@ public:
     // Adding and removing lists ("Liste" > "Aggiungi...", "Elimina...").
     Q_INVOKABLE void FNZLISTADD();
     Q_INVOKABLE void FNZLISTDEL();
+    // The merged dossier document ("Fascicolo" > "Genera...").
+    Q_INVOKABLE void FNZLISTWRD();
+    // The print run with page numbers running on; no menu item runs it.
+    Q_INVOKABLE void FNZLISTPRN();
     // Help: "Guida in linea" opens the contents, then the main window's topic. A topic is shown
     // only while MTDINIT found the help file; without it nothing happens.
     Q_INVOKABLE void HLP_TOC();

@@ -1,4 +1,5 @@
-// The main window's list commands and the list picker it shows for the engine.
+// The main window's list commands (adding, removing, merging and printing lists) and the
+// list picker it makes for the engine.
 #include "app/dwlist.h"
 #include "app/dwmain.h"
 
@@ -6,6 +7,8 @@ namespace app {
 
 void DWMAIN::FNZLISTADD() { engine_.FNZLISTADD(); }
 void DWMAIN::FNZLISTDEL() { engine_.FNZLISTDEL(); }
+void DWMAIN::FNZLISTWRD() { engine_.FNZLISTWRD(); }
+void DWMAIN::FNZLISTPRN() { engine_.FNZLISTPRN(); }
 
 bool DWMAIN::listPicker(const std::string& mode)
 {
@@ -13,6 +16,13 @@ bool DWMAIN::listPicker(const std::string& mode)
     if (helpDisplay_)
         picker.setHelpDisplay([this](const QString& topic) { showHelpTopic(topic); });
     return picker.exec() == 1;
+}
+
+bool DWMAIN::listPickerConfirmed(const std::string& mode)
+{
+    DWLIST picker(this, QString::fromStdString(mode), state_);
+    picker.PBOK();
+    return picker.result() == 1;
 }
 
 } // namespace app

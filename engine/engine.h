@@ -4,9 +4,12 @@
 #include "engine/program_state.h"
 #include "wordauto/doc/doc_application.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace engine {
 
@@ -53,6 +56,18 @@ public:
     // Adding and removing lists through the picker, then the tree and the dossier's lists.
     void FNZLISTADD();
     void FNZLISTDEL();
+
+    // The merged dossier document: every list, each section after its separator, in one
+    // document saved as "_Fascicolo.doc" and left open in Word.
+    void FNZLISTWRD();
+    // Prints the documents the user picks, their page numbers running on from one to the next.
+    void FNZLISTPRN();
+    // How the print run waits after each document: a plain sleep, unless a test puts its clock.
+    std::function<void(std::chrono::milliseconds)> sleepFor = [](std::chrono::milliseconds ms) {
+        std::this_thread::sleep_for(ms);
+    };
+    // Told of each printed document just before the run closes it unsaved.
+    std::function<void(wordauto::DOC_Document&)> beforePrintedClose;
 
     // Opening a list, the report or the merged dossier document for the user, in a visible
     // Word; a copy already open there is brought to the front instead.
@@ -101,6 +116,9 @@ bool isBlank(const std::string& text);
 
 // Two file names that differ at most in the case of their letters, as Word tells documents.
 bool sameFileName(const std::string& a, const std::string& b);
+
+// A file's path in a folder whatever the case of its letters, or the path it would have.
+std::string pathIn(const std::string& folder, const std::string& name);
 
 // Activates the first of Word's open documents named `file` (case aside); false when none is.
 bool activateOpenCopy(wordauto::DOC_Application& word, const std::string& file);

@@ -29,6 +29,9 @@ struct TreeItem {
 
 inline constexpr const char* kTreeRoot = "ROOT";
 
+// The picker's mode that collects the documents to print or merge.
+inline constexpr const char* kPickerPrint = "PRN";
+
 // The progress window of a long operation, as its caller drives it. Showing it returns at
 // once; cancelling only raises the flag, which the caller reads once per item.
 class ProgressWindow {
@@ -90,6 +93,9 @@ public:
     // The list picker, modal, in mode "ADD", "DEL" or "PRN": it does the file work itself and
     // leaves what it did in the state's aListPick. True when it ended with OK.
     virtual bool listPicker(const std::string& mode) = 0;
+    // The list picker made but never shown: its OK step run at once on what it ticks to begin
+    // with. True when it ended with OK.
+    virtual bool listPickerConfirmed(const std::string& mode) = 0;
 };
 
 // The tree's redrawing suspended while the guard lives, and resumed on every way out, a

@@ -24,6 +24,12 @@ bool sameFileName(const std::string& a, const std::string& b)
            });
 }
 
+std::string pathIn(const std::string& folder, const std::string& name)
+{
+    const auto found = framework::findFile(folder, name);
+    return found ? *found : framework::joinPath(folder, name);
+}
+
 bool activateOpenCopy(wordauto::DOC_Application& word, const std::string& file)
 {
     auto docs = word.Documents();

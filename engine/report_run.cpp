@@ -28,13 +28,6 @@ constexpr KindParser kParsers[] = {
     {"D1", &Engine::MTD_PARSED1}, {"E1", &Engine::MTD_PARSEE1}, {"E2", &Engine::MTD_PARSEE2},
 };
 
-// A file's path in a folder whatever the case of its letters, or the path it would have.
-std::string pathIn(const std::string& folder, const std::string& name)
-{
-    const auto found = framework::findFile(folder, name);
-    return found ? *found : framework::joinPath(folder, name);
-}
-
 // Copies the root's template of a result document over the dossier's; false after telling why.
 bool copyTemplate(Engine& e, const char* file)
 {

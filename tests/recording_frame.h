@@ -180,6 +180,13 @@ public:
         pickerModes.push_back(mode);
         return picker ? picker(mode) : false;
     }
+    // The picker confirmed without being shown: recorded apart, answered by `picker` too.
+    std::vector<std::string> confirmedPickerModes;
+    bool listPickerConfirmed(const std::string& mode) override
+    {
+        confirmedPickerModes.push_back(mode);
+        return picker ? picker(mode) : false;
+    }
 
     // The tree as "name" lines, indented two blanks per level, in display order.
     std::string treeOutline() const

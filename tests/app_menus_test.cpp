@@ -264,10 +264,12 @@ TEST_F(MenusTest, DisablingAnItemDisablesItsButton)
     EXPECT_FALSE(reload->isEnabled());
     window.enableMenuItem(11057, true);
     EXPECT_TRUE(reload->isEnabled());
-    // A command that a later part of the program brings stays disabled on both.
-    window.enableMenuItem(11067, true);
+    // The merge's item and its button go together as well.
+    window.enableMenuItem(11067, false);
     EXPECT_FALSE(window.menuItemEnabled(11067));
     EXPECT_FALSE(bar->widgetForAction(window.menu()->action(11067))->isEnabled());
+    window.enableMenuItem(11067, true);
+    EXPECT_TRUE(bar->widgetForAction(window.menu()->action(11067))->isEnabled());
 }
 
 TEST_F(MenusTest, TheTreeMenuOpensOnARightClickAndOnTheMenuKey)

@@ -3,6 +3,7 @@
 // the page numbers its first section starts from.
 #include "data/docbuilder/docbuilder.h"
 #include "data/generator/sample_root.h"
+#include "tests/pdf_text.h"
 #include "tests/test_support.h"
 #include "wordauto/word.h"
 
@@ -21,44 +22,6 @@ using namespace testsupport;
 namespace db = docbuilder;
 
 namespace {
-
-std::string shellQuote(const std::string& s)
-{
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-std::string run(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-int pdfPages(const fs::path& pdf)
-{
-    std::smatch m;
-    const std::string info = run("pdfinfo " + shellQuote(pdf.string()) + " 2>/dev/null");
-    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
-}
-
-// The PDF's text page by page, in the order it was drawn.
-std::vector<std::string> pdfPagesText(const fs::path& pdf)
-{
-    const std::string all = run("pdftotext -raw -enc UTF-8 " + shellQuote(pdf.string()) + " - 2>/dev/null");
-    std::vector<std::string> pages;
-    std::size_t start = 0;
-    for (std::size_t at; (at = all.find('\f', start)) != std::string::npos; start = at + 1)
-        pages.push_back(all.substr(start, at - start));
-    return pages;
-}
 
 // Text without the blanks, line ends, cell marks and en spaces that layout and extraction
 // place differently.

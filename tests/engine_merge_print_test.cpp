@@ -296,6 +296,24 @@ TEST_F(MergeTest, WordQuitByTheUserWhileTheDocumentIsBuiltStopsTheMergeWithNothi
     EXPECT_EQ(readFile(merged), "fascicolo di ieri");
 }
 
+TEST_F(MergeTest, ADamagedDocumentStopsTheMergeWithItsNameAndWritesNothing)
+{
+    writeFile(merged, "fascicolo di ieri");
+    const std::string damaged = folder + "/1.01.02.DOC";
+    writeFile(damaged, readFile(damaged).substr(0, 300));
+    pick({folder + "/1.01.01.DOC", damaged, folder + "/1.01.03.DOC"});
+
+    try {
+        engine.FNZLISTWRD();
+        ADD_FAILURE() << "the damaged document went in";
+    } catch (const WordError& e) {
+        EXPECT_NE(std::string(e.what()).find(damaged), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(frame.boxes.empty());
+    EXPECT_TRUE(frame.progress.at(0)->closed);
+    EXPECT_EQ(readFile(merged), "fascicolo di ieri");
+}
+
 // ---- The print run ----
 
 class PrintRunTest : public TempDirTest {

@@ -30,9 +30,12 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 
 using namespace testsupport;
@@ -175,53 +178,72 @@ TEST_F(MergeWindowTest, GeneraMergesTheDossierUnseenAndLeavesTheResultOpenInWord
                 texts.push_back(progress->text());
         }
     });
-    window->menu()->action(kGenera)->trigger();
+    QAction* genera = window->menu()->action(kGenera);
+    auto* button = qobject_cast<QToolButton*>(window->menu()->toolBar()->widgetForAction(genera));
+    ASSERT_TRUE(button);
+    std::optional<wordauto::DOC_Application> earlier;
+    // From the menu, then from the toolbar over the merge the first run left open.
+    for (const bool fromMenu : {true, false}) {
+        SCOPED_TRACE(fromMenu ? "menu" : "toolbar");
+        texts.clear();
+        framework::MessageBoxLog::clear();
+        if (fromMenu)
+            genera->trigger();
+        else
+            button->click();
 
-    EXPECT_FALSE(pickerSeen);
-    EXPECT_TRUE(window->findChildren<app::DWLIST*>().empty());
-    EXPECT_TRUE(window->findChildren<app::DWWAIT*>().empty());
-    EXPECT_FALSE(window->commandRunning());
+        EXPECT_FALSE(pickerSeen);
+        EXPECT_TRUE(window->findChildren<app::DWLIST*>().empty());
+        EXPECT_TRUE(window->findChildren<app::DWWAIT*>().empty());
+        EXPECT_FALSE(window->commandRunning());
 
-    // Every list of the dossier, each section's opened by its separator, one text per document.
-    const auto& pick = state.aListPick;
-    std::size_t fromDossier = 0;
-    for (const auto& p : pick)
-        fromDossier += fs::path(p).parent_path() == fs::path(dossier);
-    EXPECT_EQ(fromDossier, state.aDossierLists.size());
-    EXPECT_GT(pick.size(), fromDossier);
-    std::vector<QString> expected;
-    for (std::size_t i = 1; i <= pick.size(); ++i)
-        expected.push_back(QStringLiteral("Fascicolazione in corso [%1/%2]\nlista %3")
-                               .arg(i).arg(pick.size()).arg(QString::fromStdString(pick[i - 1])));
-    EXPECT_EQ(texts, expected);
-    EXPECT_EQ(captions, std::set<QString>{QStringLiteral("Quarvello")});
+        // Every list of the dossier, each section's opened by its separator, a text for each.
+        const auto& pick = state.aListPick;
+        std::size_t fromDossier = 0;
+        for (const auto& p : pick)
+            fromDossier += fs::path(p).parent_path() == fs::path(dossier);
+        EXPECT_EQ(fromDossier, state.aDossierLists.size());
+        EXPECT_GT(pick.size(), fromDossier);
+        std::vector<QString> expected;
+        for (std::size_t i = 1; i <= pick.size(); ++i)
+            expected.push_back(QStringLiteral("Fascicolazione in corso [%1/%2]\nlista %3")
+                                   .arg(i).arg(pick.size()).arg(QString::fromStdString(pick[i - 1])));
+        EXPECT_EQ(texts, expected);
+        EXPECT_EQ(captions, std::set<QString>{QStringLiteral("Quarvello")});
 
-    const auto& boxes = framework::MessageBoxLog::shown();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Operazione completata!");
-    EXPECT_EQ(boxes[0].caption, "Corvalta");
-    EXPECT_EQ(boxes[0].type, 0x40u);
-    EXPECT_EQ(boxes[0].owner, window.get());
+        const auto& boxes = framework::MessageBoxLog::shown();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Operazione completata!");
+        EXPECT_EQ(boxes[0].caption, "Corvalta");
+        EXPECT_EQ(boxes[0].type, 0x40u);
+        EXPECT_EQ(boxes[0].owner, window.get());
 
-    // Saved, and still open for the user in a visible Word, in its own window, every page.
-    const std::string merged = dossier + "/_Fascicolo.doc";
-    ASSERT_TRUE(fs::exists(merged));
-    ASSERT_TRUE(window->engine().oWord);
-    const wordauto::DOC_Application& word = *window->engine().oWord;
-    EXPECT_TRUE(word.IsRunning());
-    EXPECT_TRUE(word.Visible());
-    auto doc = word.ActiveDocument();
-    EXPECT_EQ(doc.FullName(), merged);
-    EXPECT_TRUE(doc.Saved());
-    EXPECT_EQ(doc.ProtectionType(), wordauto::wdAllowOnlyFormFields);
-    const auto windows = wordauto::window::documentWindows();
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_TRUE(windows[0]->isVisible());
-    // The window looks at its document a few times a second.
-    EXPECT_TRUE(eventsUntil([&] { return windows[0]->windowTitle().startsWith("_Fascicolo.doc"); }));
-    EXPECT_EQ(long{windows[0]->view()->pageCount()},
-              doc.BuiltInDocumentProperties().Item(wordauto::wdPropertyPages).Value());
-    EXPECT_FALSE(window->engine().lDocsOpen);
+        // Saved, and still open for the user in a visible Word, in its own window, every page.
+        const std::string merged = dossier + "/_Fascicolo.doc";
+        ASSERT_TRUE(fs::exists(merged));
+        ASSERT_TRUE(window->engine().oWord);
+        const wordauto::DOC_Application& word = *window->engine().oWord;
+        EXPECT_TRUE(word.IsRunning());
+        EXPECT_TRUE(word.Visible());
+        if (earlier) {
+            EXPECT_FALSE(*earlier == word);
+            EXPECT_FALSE(earlier->IsRunning()); // the close-all ended it first
+        }
+        earlier = word;
+        EXPECT_EQ(word.Documents().Count(), 1);
+        auto doc = word.ActiveDocument();
+        EXPECT_EQ(doc.FullName(), merged);
+        EXPECT_TRUE(doc.Saved());
+        EXPECT_EQ(doc.ProtectionType(), wordauto::wdAllowOnlyFormFields);
+        const auto windows = wordauto::window::documentWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_TRUE(windows[0]->isVisible());
+        // The window looks at its document a few times a second.
+        EXPECT_TRUE(eventsUntil([&] { return windows[0]->windowTitle().startsWith("_Fascicolo.doc"); }));
+        EXPECT_EQ(long{windows[0]->view()->pageCount()},
+                  doc.BuiltInDocumentProperties().Item(wordauto::wdPropertyPages).Value());
+        EXPECT_FALSE(window->engine().lDocsOpen);
+    }
 }
 
 TEST_F(MergeWindowTest, ThePrintRunNumbersThePagesOnAndLeavesEveryFileAsItWas)

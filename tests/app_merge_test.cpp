@@ -9,12 +9,11 @@
 #include "app/dwlist.h"
 #include "app/dwmain.h"
 #include "app/dwwait.h"
-#include "data/generator/sample_root.h"
 #include "framework/msgbox.h"
 #include "tests/picker_fixture.h"
 #include "tests/qstring_printer.h"
+#include "tests/sample_window_fixture.h"
 #include "tests/test_support.h"
-#include "tests/window_fixture.h"
 #include "wordauto/window/document_window.h"
 #include "wordauto/window/page_view.h"
 #include "wordauto/word.h"
@@ -87,30 +86,20 @@ int footerNumber(const std::string& page)
     return number;
 }
 
-class MergeWindowTest : public WindowFolderTest {
+class MergeWindowTest : public SampleRootWindowTest {
 protected:
     void SetUp() override
     {
-        WindowFolderTest::SetUp();
-        ::setenv("XDG_CACHE_HOME", path("cache").c_str(), 1);
-        root = path("root");
-        sample::writeSampleRoot(root);
-        dossier = root + "/DATI/" + sample::kDossierName;
+        SampleRootWindowTest::SetUp();
         prints = path("stampe");
         fs::create_directories(prints);
         wordauto::DOC_Application::SetPrintDestination(prints);
-        writeFile(dir_ / "ORMK.INI", "[STP1]\r\nSLE0=" + root + "\r\nSLE1=/" + sample::kDossierName
-                                         + "\r\nCB1=0\r\nCB2=0\r\nCB3=0\r\n");
-        window = std::make_unique<app::DWMAIN>(state);
-        window->show();
-        window->MTDINIT();
     }
     void TearDown() override
     {
-        WindowFolderTest::TearDown();
+        SampleRootWindowTest::TearDown();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         wordauto::DOC_Application::SetPrintDestination("");
-        ::unsetenv("XDG_CACHE_HOME");
     }
 
     // The merge's own progress window (the picker's hangs below the picker).
@@ -158,8 +147,6 @@ protected:
         return out;
     }
 
-    std::string root;
-    std::string dossier;
     std::string prints;
     QString pickerMode;
 };

@@ -233,6 +233,32 @@ TEST_F(MergeWindowTest, GeneraMergesTheDossierUnseenAndLeavesTheResultOpenInWord
     }
 }
 
+TEST_F(MergeWindowTest, TheClosingBoxShowsOverTheMainWindowWhileTheProgressWindowIsUp)
+{
+    // The real box this time, answered by the user's click as soon as it is up.
+    framework::MessageBoxLog::setScripted(false);
+    QString shownText;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    QWidget* shownOver = nullptr;
+    bool progressUp = false;
+    everyPass([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !shownText.isEmpty())
+            return;
+        shownText = box->text();
+        shownIcon = box->icon();
+        shownOver = box->parentWidget();
+        progressUp = mergeProgress() != nullptr;
+        box->button(QMessageBox::Ok)->click();
+    });
+    window->menu()->action(kGenera)->trigger();
+    EXPECT_EQ(shownText, "Operazione completata!");
+    EXPECT_EQ(shownIcon, QMessageBox::Information);
+    EXPECT_EQ(shownOver, window.get());
+    EXPECT_TRUE(progressUp);
+    EXPECT_TRUE(window->findChildren<app::DWWAIT*>().empty());
+}
+
 TEST_F(MergeWindowTest, ThePrintRunNumbersThePagesOnAndLeavesEveryFileAsItWas)
 {
     const auto before = filesUnder(root);

@@ -4,13 +4,42 @@
 #include "ui_dwwait.h"
 
 #include <QGuiApplication>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QScreen>
+#include <QStringList>
+#include <QTextDocument>
 #include <QTextFormat>
 #include <QTextCursor>
 
 #include <algorithm>
+#include <cmath>
 
 namespace app {
+
+namespace {
+
+// The width a line of the text box has, its frame and the document's margins taken off.
+int lineWidth(const QTextEdit& box)
+{
+    return box.contentsRect().width() - 2 * static_cast<int>(std::ceil(box.document()->documentMargin()));
+}
+
+// Whether the box shows the whole of its text, wrapped as it wraps it. Measured on a copy laid
+// out at the box's width, as the box itself is laid out only once it is shown.
+bool fitsTheBox(const QTextEdit& box)
+{
+    const QTextDocument& shown = *box.document();
+    QTextDocument probe;
+    probe.setDefaultFont(shown.defaultFont());
+    probe.setDefaultTextOption(shown.defaultTextOption());
+    probe.setDocumentMargin(shown.documentMargin());
+    probe.setPlainText(shown.toPlainText());
+    probe.setTextWidth(box.contentsRect().width());
+    return probe.size().height() <= box.contentsRect().height();
+}
+
+} // namespace
 
 DWWAIT::DWWAIT(QWidget* owner, std::optional<QString> caption, std::optional<QString> text)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -40,17 +69,56 @@ void DWWAIT::setText(const QString& text)
     // The document itself breaks the paragraph at CR LF.
     QTextEdit* box = ui_->FT1;
     box->setPlainText(text);
+    text_ = box->toPlainText();
+    if (!fitsTheBox(*box)) {
+        // A line too long for the box (a document's full path) would wrap out of sight: each
+        // line loses its middle instead, so that both its start and its end stay readable.
+        const QFontMetrics metrics(box->document()->defaultFont());
+        const int width = lineWidth(*box);
+        QStringList lines = text_.split(QLatin1Char('\n'));
+        for (QString& line : lines)
+            line = metrics.elidedText(line, Qt::ElideMiddle, width);
+        box->setPlainText(lines.join(QLatin1Char('\n')));
+    }
     // Alignment belongs to the paragraphs, so each new text is centred again.
     QTextCursor cursor(box->document());
     cursor.select(QTextCursor::Document);
     QTextBlockFormat format;
     format.setAlignment(Qt::AlignHCenter);
     cursor.mergeBlockFormat(format);
+    // Back in front of the windows the operation opened (a Word document), at every step: the
+    // window manager may bring such a window forward again some time after it was shown.
+    if (covered_ && isVisible())
+        raise();
+}
+
+void DWWAIT::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    qApp->installEventFilter(this);
+}
+
+void DWWAIT::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QDialog::hideEvent(event);
+}
+
+bool DWWAIT::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched != this) {
+        // A plain window may now cover this one; a modal box belongs in front, and popups go.
+        const auto* shown = qobject_cast<QWidget*>(watched);
+        if (shown && shown->isWindow() && !shown->isModal()
+            && (shown->windowType() == Qt::Window || shown->windowType() == Qt::Dialog))
+            covered_ = true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString DWWAIT::text() const
 {
-    return ui_->FT1->toPlainText();
+    return text_;
 }
 
 void DWWAIT::show(int /*showState*/)

@@ -25,7 +25,9 @@ public:
                     std::optional<QString> text = {});
     ~DWWAIT() override;
 
-    // Lines separated by CR LF show as lines of their own.
+    // Lines separated by CR LF show as lines of their own. A text too long for the box shows
+    // each line shortened in its middle; text() is still the whole of it. A window shown since
+    // this one (the operation's own, such as a Word document) goes behind it again.
     void setText(const QString& text);
     QString text() const;
 
@@ -44,9 +46,17 @@ public slots:
     // Escape and the window manager's close do not end it: only its caller does.
     void reject() override {}
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    // Notes a window shown while this one is up, which may hide it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     friend class ProgressWindowAdapter;
     std::unique_ptr<Ui::_DWWAIT> ui_;
+    QString text_;
+    bool covered_ = false;
 };
 
 // The engine's view of a DWWAIT; the bar only ever moves forward.

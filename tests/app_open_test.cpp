@@ -1,11 +1,10 @@
 // "Apri" of the lists, report and dossier popups, their buttons and the tree menu's "Apri
 // Lista" on the sample root; and the main window's question about a recovery copy.
 #include "app/dwmain.h"
-#include "data/generator/sample_root.h"
 #include "framework/msgbox.h"
 #include "tests/qstring_printer.h"
+#include "tests/sample_window_fixture.h"
 #include "tests/test_support.h"
-#include "tests/window_fixture.h"
 #include "wordauto/doc/doc_recovery.h"
 #include "wordauto/window/recovery.h"
 
@@ -17,33 +16,13 @@
 #include <QToolButton>
 
 #include <chrono>
-#include <cstdlib>
 
 using namespace testsupport;
 
 namespace {
 
-class OpenCommandsTest : public WindowFolderTest {
+class OpenCommandsTest : public SampleRootWindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowFolderTest::SetUp();
-        ::setenv("XDG_CACHE_HOME", path("cache").c_str(), 1);
-        root = path("root");
-        sample::writeSampleRoot(root);
-        dossier = root + "/DATI/" + sample::kDossierName;
-        writeFile(dir_ / "ORMK.INI", "[STP1]\r\nSLE0=" + root + "\r\nSLE1=/" + sample::kDossierName
-                                         + "\r\nCB1=0\r\nCB2=0\r\nCB3=0\r\n");
-        window = std::make_unique<app::DWMAIN>(state);
-        window->show();
-        window->MTDINIT();
-    }
-    void TearDown() override
-    {
-        WindowFolderTest::TearDown();
-        ::unsetenv("XDG_CACHE_HOME");
-    }
-
     void viaToolbar(int id)
     {
         auto* button = qobject_cast<QToolButton*>(
@@ -64,8 +43,6 @@ protected:
         return out;
     }
 
-    std::string root;
-    std::string dossier;
 };
 
 TEST_F(OpenCommandsTest, TheListOpensOnceFromTheMenuTheButtonAndTheTreeMenu)

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -117,6 +118,34 @@ TEST(ProgressWindow, CrLfTextShowsCentredOnTwoLinesThatFitTheBox)
         EXPECT_EQ(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_LE(doc->size().height(), box->viewport()->height());
     EXPECT_TRUE(box->isReadOnly());
+}
+
+TEST(ProgressWindow, ALineTooLongForTheBoxLosesItsMiddleAndBothLinesStayInSight)
+{
+    const QString path = "/home/geometra/Documenti/Quarvello/DATI/Cantiere Via Roma nord - lotto 2/"
+                         "1.01.01.DOC";
+    const QString text = "Fascicolazione in corso [12/29]\r\nlista " + path;
+    ProgressWindowAdapter progress(nullptr, "Quarvello");
+    progress.show();
+    progress.setText(text.toStdString());
+    const QTextEdit* box = textBox(*progress.dialog());
+    const QTextDocument* doc = box->document();
+
+    ASSERT_EQ(doc->blockCount(), 2);
+    EXPECT_EQ(doc->findBlockByNumber(0).text(), "Fascicolazione in corso [12/29]");
+    const QString second = doc->findBlockByNumber(1).text();
+    EXPECT_TRUE(second.startsWith("lista /home/")) << second.toStdString();
+    EXPECT_TRUE(second.endsWith("/1.01.01.DOC")) << second.toStdString();
+    EXPECT_TRUE(second.contains(QChar(0x2026)));
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        EXPECT_EQ(b.layout()->lineCount(), 1);
+    EXPECT_LE(doc->size().height(), box->viewport()->height());
+    // What the window was given is still the whole text.
+    EXPECT_EQ(progress.dialog()->text(), QString(text).replace("\r\n", "\n"));
+
+    // A text that fits is shown as it is.
+    progress.setText("Fascicolazione in corso [13/29]\r\nlista /DATI/1.01.02.DOC");
+    EXPECT_EQ(doc->findBlockByNumber(1).text(), "lista /DATI/1.01.02.DOC");
 }
 
 TEST(ProgressWindow, CaptionAndTextFromTheConstructor)

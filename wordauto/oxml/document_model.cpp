@@ -316,6 +316,23 @@ const std::vector<pugi::xml_node>& DocumentModel::topLevelTables()
     return tables_;
 }
 
+int DocumentModel::bookmarkIdCeiling()
+{
+    if (!bookmarkCeiling_) {
+        int max = 0;
+        for (auto n = body_.first_child(); n; n = nextInOrder(n, body_))
+            if (std::strcmp(n.name(), "w:bookmarkStart") == 0)
+                max = std::max(max, n.attribute("w:id").as_int());
+        bookmarkCeiling_ = max;
+    }
+    return *bookmarkCeiling_;
+}
+
+void DocumentModel::raiseBookmarkIdCeiling(int id)
+{
+    bookmarkCeiling_ = std::max(bookmarkIdCeiling(), id);
+}
+
 void DocumentModel::touchContent()
 {
     changed_ = true;

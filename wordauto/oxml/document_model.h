@@ -91,6 +91,12 @@ public:
     // Counts every change of any part: a view tells by it whether what it shows is current.
     unsigned contentGeneration() const { return contentGen_; }
 
+    // The highest bookmark id in the main story, found by one walk and then kept: inserted
+    // documents raise it, and nothing else makes new ids (a copied row repeats ids already
+    // there), so it stays an upper bound without walking the growing story at every insert.
+    int bookmarkIdCeiling();
+    void raiseBookmarkIdCeiling(int id);
+
     // The page count of the document's layout as it stood at the last change, if known.
     std::optional<int> cachedPageCount() const
     {
@@ -145,6 +151,7 @@ private:
     unsigned contentGen_ = 1; // any change of any part
     unsigned pagesGen_ = 0;
     int pages_ = 0;
+    std::optional<int> bookmarkCeiling_;
 };
 
 } // namespace wordauto::detail

@@ -23,7 +23,7 @@ public:
         auto body = target_.body();
         if (!before)
             before = body.child("w:sectPr");
-        const int bookmarkBase = maxBookmarkId(target_.body()) + 1;
+        const int bookmarkBase = target_.bookmarkIdCeiling() + 1;
 
         std::vector<pugi::xml_node> inserted;
         for (auto block : source_.body().children()) {
@@ -51,15 +51,6 @@ private:
             to.append_attribute("xmlns:r") = kRelNs;
     }
 
-    static int maxBookmarkId(pugi::xml_node root)
-    {
-        int max = 0;
-        for (auto n = root.first_child(); n; n = nextInOrder(n, root))
-            if (is(n, "w:bookmarkStart"))
-                max = std::max(max, n.attribute("w:id").as_int());
-        return max;
-    }
-
     void rewrite(pugi::xml_node root, int bookmarkBase)
     {
         std::vector<pugi::xml_node> drop;
@@ -68,7 +59,9 @@ private:
                 continue;
             if (is(n, "w:bookmarkStart") || is(n, "w:bookmarkEnd")) {
                 auto id = n.attribute("w:id");
-                id.set_value(id.as_int() + bookmarkBase);
+                const int fresh = id.as_int() + bookmarkBase;
+                id.set_value(fresh);
+                target_.raiseBookmarkIdCeiling(fresh);
             } else if (is(n, "w:commentRangeStart") || is(n, "w:commentRangeEnd")) {
                 drop.push_back(n);
             } else if (is(n, "w:commentReference") || is(n, "w:footnoteReference")

@@ -1,13 +1,13 @@
-// The merged dossier document over a dossier of 200 lists: Engine::FNZLISTWRD with the picker
+// The merged dossier document over a dossier of 200 lists (or --lists N): Engine::FNZLISTWRD with the picker
 // answered as it would be in print mode (each section's separator before its first list, then
 // the lists), next to the least any reader of the same documents must do: inflate each one's
 // word/document.xml and parse it.
 //
-//   merge_bench [--runs N] [--visible]
+//   merge_bench [--runs N] [--lists N] [--visible]
 //
 // Printed: the merge loop per document, the finish (the template's styles, protection, the save
 // of the merged document) apart, the baseline per document and the ratio; the heap in use after
-// 50, 100 and 200 lists, per list, beside the inserted documents' XML per list.
+// a quarter, half and all of the lists, per list, beside the inserted documents' XML per list.
 //
 // With --visible the instance runs visible in a QApplication (QT_QPA_PLATFORM=offscreen), so the
 // merged document has its window, which follows the growing document while the merge lets events
@@ -21,6 +21,7 @@
 #include "bench/inflate_parse.h"
 #include "engine/engine.h"
 #include "tests/recording_frame.h"
+#include "wordauto/window/page_view.h"
 
 #include <QApplication>
 
@@ -41,8 +42,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kLists = 200;
-constexpr int kCheckpoints[] = {50, 100, 200};
+int g_lists = 200;
+constexpr double kSettleSeconds = 1.5;
+// Where the heap is measured: after a quarter, a half and all of the lists.
+constexpr int kCheckpoints = 3;
+int checkpoint(int c) { return g_lists * (1 << c) / 4; }
 
 [[noreturn]] void fail(const std::string& why)
 {
@@ -70,7 +74,7 @@ struct Dossier {
     {
         fs::remove_all(scratch);
         const benchdossier::Sources sources(scratch);
-        benchdossier::writeRoot(sources, root, kLists);
+        benchdossier::writeRoot(sources, root, g_lists);
         fs::copy_file(sources.sampleRoot() / "_Fascicolo1.dot", root / "_Fascicolo1.dot");
         fs::create_directories(root / "WRD");
         fs::path anySeparator;
@@ -81,7 +85,7 @@ struct Dossier {
 
         const fs::path dossier = root / "DATI" / std::string(benchdossier::kDossierDir).substr(1);
         std::string lastSection;
-        for (int i = 0; i < kLists; ++i) {
+        for (int i = 0; i < g_lists; ++i) {
             const std::string number = benchdossier::listNumber(i);
             const std::string section = number.substr(0, 4) + ".00";
             if (section != lastSection) {
@@ -118,9 +122,21 @@ struct Figures {
     double loop = 0;   // picker answered to the pass after the last document
     double finish = 0; // styles, protection, save
     double pumping = 0; // inside the passes of the event loop
-    long long heapAt[std::size(kCheckpoints)] = {};
+    int relayouts = 0;  // of the window, seen by its page count changing during the merge
+    int windowPages = 0;
+    double relayout = 0; // one layout of the merged document by its window
+    long documentPages = 0;
+    long long heapAt[kCheckpoints] = {};
     std::size_t mergedXml = 0;
 };
+
+wordauto::window::PageView* pageView()
+{
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* view = dynamic_cast<wordauto::window::PageView*>(w))
+            return view;
+    return nullptr;
+}
 
 Figures mergeOnce(const Dossier& d, bool letEventsRun)
 {
@@ -146,16 +162,20 @@ Figures mergeOnce(const Dossier& d, bool letEventsRun)
         return true;
     };
     int lists = 0;
-    std::size_t checkpoint = 0;
+    int checkpoint = 0;
     frame.onPump = [&] {
         if (d.isList[static_cast<std::size_t>(frame.pumps - 1)])
             ++lists;
-        if (checkpoint < std::size(kCheckpoints) && lists == kCheckpoints[checkpoint])
+        if (checkpoint < kCheckpoints && lists == ::checkpoint(checkpoint))
             f.heapAt[checkpoint++] = heapInUse() - heapBefore;
         if (letEventsRun && QCoreApplication::instance()) {
+            const auto* view = pageView();
+            const int pagesBefore = view ? view->pageCount() : -1;
             const auto t0 = Clock::now();
             QCoreApplication::processEvents();
             f.pumping += secondsSince(t0);
+            view = pageView();
+            f.relayouts += view && view->pageCount() != pagesBefore ? 1 : 0;
         }
         frame.lastPump = Clock::now();
     };
@@ -167,6 +187,21 @@ Figures mergeOnce(const Dossier& d, bool letEventsRun)
     f.loop = std::chrono::duration<double>(frame.lastPump - frame.picked).count();
     f.finish = std::chrono::duration<double>(frame.done - frame.lastPump).count();
     f.mergedXml = benchbaseline::inflateMainPart(benchbaseline::readFile(d.merged())).size();
+    if (QCoreApplication::instance()) {
+        // As the closing message's own event loop would: events run until the window has had
+        // time to follow; then it must show the merged document as it is.
+        const auto t0 = Clock::now();
+        while (secondsSince(t0) < kSettleSeconds)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        auto* view = pageView();
+        f.windowPages = view ? view->pageCount() : 0;
+        if (view) {
+            const auto t1 = Clock::now();
+            view->relayout();
+            f.relayout = secondsSince(t1);
+        }
+        f.documentPages = e.oWord->ActiveDocument().BuiltInDocumentProperties().Item(wordauto::wdPropertyPages).Value();
+    }
     e.FNZCLOSEALL();
     return f;
 }
@@ -193,10 +228,12 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--lists") == 0 && i + 1 < argc)
+            g_lists = std::max(4, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--visible") == 0)
             visible = true;
         else
-            fail(std::string("unknown argument ") + argv[i] + " (merge_bench [--runs N] [--visible])");
+            fail(std::string("unknown argument ") + argv[i] + " (merge_bench [--runs N] [--lists N] [--visible])");
     }
     std::unique_ptr<QApplication> app;
     if (visible)
@@ -217,8 +254,8 @@ int main(int argc, char** argv)
             keepBest(quietLoop, mergeOnce(d, false).loop);
     }
 
-    std::printf("merge of %d lists and %zu separators (%s, best of %d runs)\n", kLists,
-                d.picked.size() - static_cast<std::size_t>(kLists),
+    std::printf("merge of %d lists and %zu separators (%s, best of %d runs)\n", g_lists,
+                d.picked.size() - static_cast<std::size_t>(g_lists),
                 visible ? "visible instance, its window following" : "no windows", runs);
     std::printf("  merge loop:     %8.2f ms per document (%.0f ms in all)\n", loop / docs * 1e3, loop * 1e3);
     std::printf("  finish (styles, protection, save of the merged document): %.0f ms (%.2f ms per document)\n",
@@ -230,24 +267,28 @@ int main(int argc, char** argv)
     if (visible) {
         std::printf("  inside the passes of the event loop (the window following): %.0f ms, %.0f%% of the loop\n",
                     pumping * 1e3, pumping / loop * 100);
+        std::printf("  relayouts of the window during the merge (last run): %d\n", last.relayouts);
+        std::printf("  %.1f s after the merge the window shows %d pages, the document has %ld\n", kSettleSeconds,
+                    last.windowPages, last.documentPages);
+        std::printf("  one layout of the merged document by its window: %.0f ms\n", last.relayout * 1e3);
         std::printf("  merge loop letting no events run: %.0f ms; the window's cost %.0f ms (%.0f%%)\n",
                     quietLoop * 1e3, (loop - quietLoop) * 1e3, (loop - quietLoop) / quietLoop * 100);
     }
 
     std::printf("  memory (heap in use above the start, last run):\n");
     std::printf("    %6s %14s %16s %20s\n", "lists", "heap MB", "heap per list KB", "XML per list KB");
-    for (std::size_t c = 0; c < std::size(kCheckpoints); ++c) {
+    for (int c = 0; c < kCheckpoints; ++c) {
         std::size_t xml = 0;
         int lists = 0;
-        for (std::size_t i = 0; i < d.picked.size() && lists < kCheckpoints[c]; ++i) {
+        for (std::size_t i = 0; i < d.picked.size() && lists < checkpoint(c); ++i) {
             xml += d.xmlBytes[i];
             lists += d.isList[i] ? 1 : 0;
         }
-        std::printf("    %6d %14.1f %16.1f %20.1f\n", kCheckpoints[c], static_cast<double>(last.heapAt[c]) / 1048576,
-                    static_cast<double>(last.heapAt[c]) / kCheckpoints[c] / 1024,
-                    static_cast<double>(xml) / kCheckpoints[c] / 1024);
+        std::printf("    %6d %14.1f %16.1f %20.1f\n", checkpoint(c), static_cast<double>(last.heapAt[c]) / 1048576,
+                    static_cast<double>(last.heapAt[c]) / checkpoint(c) / 1024,
+                    static_cast<double>(xml) / checkpoint(c) / 1024);
     }
     std::printf("  merged word/document.xml: %.1f MB, %.1f KB per list\n",
-                static_cast<double>(last.mergedXml) / 1048576, static_cast<double>(last.mergedXml) / kLists / 1024);
+                static_cast<double>(last.mergedXml) / 1048576, static_cast<double>(last.mergedXml) / g_lists / 1024);
     return 0;
 }

@@ -141,4 +141,49 @@ TEST_F(InsertFileTest, EveryInsertedBookmarkGetsAnIdOfItsOwn)
     }
 }
 
+TEST_F(InsertFileTest, ADamagedDocumentIsRefusedAndTheReceivingOneStaysAsItWas)
+{
+    std::string nested;
+    for (int i = 0; i < 2000; ++i)
+        nested += "<w:p>";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"markup cut short", "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/"
+                             "wordprocessingml/2006/main\"><w:body><w:p><w:r>"},
+        {"no body", "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"/>"},
+        {"another root", "<w:settings xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                         "<w:body/></w:settings>"},
+        {"nesting without end", "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/"
+                                "main\"><w:body>" + nested},
+        {"a declaration never closed", "<?xml version=\"1.0\""},
+    };
+    const std::string target = writeList("target", "ricevente");
+    for (const auto& [what, xml] : cases) {
+        SCOPED_TRACE(what);
+        const std::string damaged = writeList("guasto", "guasto");
+        auto package = opc::Package::open(damaged);
+        package.setPart("word/document.xml", xml);
+        package.saveAs(damaged);
+
+        DOC_Application app;
+        auto doc = app.Documents().Open(target, false, false);
+        auto sel = app.Selection();
+        sel.Collapse(wdCollapseEnd);
+        try {
+            sel.InsertFile(damaged);
+            ADD_FAILURE() << "inserted";
+        } catch (const WordError& e) {
+            EXPECT_NE(std::string(e.what()).find("guasto.DOC"), std::string::npos) << e.what();
+        }
+        // Nothing of the damaged document is left behind, and the document still inserts.
+        doc.SaveAs(path("result.doc"));
+        const std::string saved = opc::Package::open(path("result.doc")).part("word/document.xml");
+        EXPECT_EQ(saved.find("guasto"), std::string::npos);
+        EXPECT_EQ(saved.find("inserted"), std::string::npos);
+        EXPECT_NE(saved.find("ricevente"), std::string::npos);
+        sel.InsertFile(writeList("sana", "sana"));
+        EXPECT_TRUE(doc.Bookmarks().Exists("tsanaa"));
+        app.Quit(wdDoNotSaveChanges);
+    }
+}
+
 } // namespace

@@ -16,24 +16,11 @@ build="$here/build"
 out="${1:-$build/compare-merged}"
 dossier="Cantiere Via Roma"
 
-command -v soffice >/dev/null || { echo "compare: soffice not found (install libreoffice-writer-nogui)" >&2; exit 1; }
-command -v pdfinfo >/dev/null || { echo "compare: pdfinfo not found (install poppler-utils)" >&2; exit 1; }
-
-if [[ ! -f "$build/build.ninja" && ! -f "$build/Makefile" ]]; then
-    cmake -S "$here" -B "$build" -G Ninja -DQUARVELLO_BENCH=ON >/dev/null
-fi
-cmake -S "$here" -B "$build" -DQUARVELLO_BENCH=ON >/dev/null
-# The build writes the sample root into build/sample.
-cmake --build "$build" -j4 --target merge_dossier sample_root_folder >/dev/null
-
-rm -rf "$out"
-mkdir -p "$out/vendrik" "$out/libreoffice" "$out/png"
+# shellcheck source=scripts/libreoffice_compare_common.sh
+source "$here/scripts/libreoffice_compare_common.sh"
+compare_setup "$out" merge_dossier
 # A copy of the sample root: the merge writes _Fascicolo.doc into its dossier.
 cp -r "$build/sample" "$out/root"
-if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
-    export XDG_RUNTIME_DIR="$out/runtime"
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-fi
 
 QT_QPA_PLATFORM=offscreen "$build/bench/merge_dossier" "$out/root" "$dossier" "$out/vendrik" >"$out/merge.txt"
 merged="$(awk -F'\t' '$1 == "merged" {print $2}' "$out/merge.txt")"
@@ -45,7 +32,6 @@ cp "$merged" "$out/libreoffice/_Fascicolo.docx"
 soffice -env:UserInstallation="file://$out/lo-profile" --headless --convert-to pdf \
     --outdir "$out/libreoffice" "$out/libreoffice/_Fascicolo.docx" >/dev/null 2>&1 || true
 
-pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
 vendrik_pdf="$(ls "$out/vendrik"/*.pdf 2>/dev/null | head -1)"
 lo_pdf="$out/libreoffice/_Fascicolo.pdf"
 vp="$( [[ -n "$vendrik_pdf" ]] && pages "$vendrik_pdf" || echo "-")"

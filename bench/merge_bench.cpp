@@ -3,7 +3,7 @@
 // the lists), next to the least any reader of the same documents must do: inflate each one's
 // word/document.xml and parse it.
 //
-//   merge_bench [--runs N] [--lists N] [--visible]
+//   merge_bench [--runs N] [--lists N] [--visible [--shot PNG]]
 //
 // Printed: the merge loop per document, the finish (the template's styles, protection, the save
 // of the merged document) apart, the baseline per document and the ratio; the heap in use after
@@ -24,6 +24,7 @@
 #include "wordauto/window/page_view.h"
 
 #include <QApplication>
+#include <QPixmap>
 
 #include <malloc.h>
 
@@ -43,6 +44,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 int g_lists = 200;
+std::string g_shot; // with --visible: a picture of the merged document's window, after the merge
 constexpr double kSettleSeconds = 1.5;
 // Where the heap is measured: after a quarter, a half and all of the lists.
 constexpr int kCheckpoints = 3;
@@ -195,6 +197,8 @@ Figures mergeOnce(const Dossier& d, bool letEventsRun)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         auto* view = pageView();
         f.windowPages = view ? view->pageCount() : 0;
+        if (view && !g_shot.empty())
+            view->window()->grab().save(QString::fromStdString(g_shot));
         if (view) {
             const auto t1 = Clock::now();
             view->relayout();
@@ -230,10 +234,12 @@ int main(int argc, char** argv)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--lists") == 0 && i + 1 < argc)
             g_lists = std::max(4, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
+            g_shot = argv[++i];
         else if (std::strcmp(argv[i], "--visible") == 0)
             visible = true;
         else
-            fail(std::string("unknown argument ") + argv[i] + " (merge_bench [--runs N] [--lists N] [--visible])");
+            fail(std::string("unknown argument ") + argv[i] + " (merge_bench [--runs N] [--lists N] [--visible [--shot PNG]])");
     }
     std::unique_ptr<QApplication> app;
     if (visible)

@@ -10,22 +10,20 @@
 // working memory (its malloc calls, the zlib state) is not counted in either.
 
 #include "bench/field_list.h"
+#include "bench/inflate_parse.h"
 #include "data/docbuilder/docbuilder.h"
 #include "wordauto/word.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <pugixml.hpp>
-#include <zip.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -135,49 +133,10 @@ struct Fixture {
     std::size_t xmlBytes = 0;
 };
 
-std::string readAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 [[noreturn]] void fail(const std::string& why)
 {
     std::fprintf(stderr, "open_and_read_fields_bench: %s\n", why.c_str());
     std::exit(1);
-}
-
-// word/document.xml of the package bytes, inflated with libzip.
-std::string inflateMain(const std::string& bytes)
-{
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);
-    zip_error_fini(&err);
-    zip_t* z = src ? zip_open_from_source(src, ZIP_RDONLY, nullptr) : nullptr;
-    if (!z) {
-        if (src)
-            zip_source_free(src);
-        fail("the list is not a zip package");
-    }
-    std::string xml;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    zip_file_t* f = zip_stat(z, "word/document.xml", 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)
-                        ? zip_fopen_index(z, st.index, 0)
-                        : nullptr;
-    if (f) {
-        xml.resize(st.size);
-        if (zip_fread(f, xml.data(), xml.size()) != static_cast<zip_int64_t>(xml.size()))
-            xml.clear();
-        zip_fclose(f);
-    }
-    zip_discard(z);
-    if (xml.empty())
-        fail("word/document.xml cannot be read");
-    return xml;
 }
 
 Fixture& fixture()
@@ -192,9 +151,9 @@ Fixture& fixture()
         f.dir = tmpl;
         f.file = f.dir / "lista.doc";
         docbuilder::write(doc, f.file.string());
-        const std::string bytes = readAll(f.file);
+        const std::string bytes = benchbaseline::readFile(f.file);
         f.fileBytes = bytes.size();
-        f.xmlBytes = inflateMain(bytes).size();
+        f.xmlBytes = benchbaseline::inflateMainPart(bytes).size();
         return f;
     }();
     return fx;
@@ -202,22 +161,8 @@ Fixture& fixture()
 
 // ---- the two ways of reading ----------------------------------------------------------------
 
-// Baseline: read the file, inflate the main part, parse it. Returns the root's child count so
-// the work cannot be dropped.
-std::size_t parseOnly(const Fixture& f)
-{
-    const std::string bytes = readAll(f.file);
-    const std::string xml = inflateMain(bytes);
-    pugi::xml_document doc;
-    const auto r = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                                   pugi::encoding_utf8);
-    if (!r)
-        fail(std::string("word/document.xml does not parse: ") + r.description());
-    std::size_t n = 0;
-    for (auto c : doc.document_element().first_child().children())
-        n += c ? 1 : 0;
-    return n;
-}
+// Baseline: read the file, inflate the main part, parse it.
+std::size_t parseOnly(const Fixture& f) { return benchbaseline::inflateAndParse(f.file); }
 
 // What the check list parser does: open read-only, look every field up by name, select it and
 // read its value. Every value must be the one written, or the figures mean nothing.

@@ -13,26 +13,12 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$here/build"
 out="${1:-$build/compare}"
 
-command -v soffice >/dev/null || { echo "compare: soffice not found (install libreoffice-writer-nogui)" >&2; exit 1; }
-command -v pdftoppm >/dev/null || { echo "compare: pdftoppm not found (install poppler-utils)" >&2; exit 1; }
-
-if [[ ! -f "$build/build.ninja" && ! -f "$build/Makefile" ]]; then
-    cmake -S "$here" -B "$build" -G Ninja -DQUARVELLO_BENCH=ON >/dev/null
-fi
-cmake -S "$here" -B "$build" -DQUARVELLO_BENCH=ON >/dev/null
-cmake --build "$build" -j4 --target print_documents sample_root_folder >/dev/null
+# shellcheck source=scripts/libreoffice_compare_common.sh
+source "$here/scripts/libreoffice_compare_common.sh"
+compare_setup "$out" print_documents
 
 sample="$build/sample"
-rm -rf "$out"
-mkdir -p "$out/vendrik" "$out/libreoffice" "$out/png"
 profile="$out/lo-profile"
-# Qt and LibreOffice want a runtime folder of their own.
-if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
-    export XDG_RUNTIME_DIR="$out/runtime"
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-fi
-
-pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
 
 printf '%-48s %8s %12s\n' "document" "Vendrik" "LibreOffice"
 same=0

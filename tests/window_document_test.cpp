@@ -304,6 +304,35 @@ TEST_F(WindowTest, ChangesThroughTheObjectModelShowInTheWindow)
     EXPECT_TRUE(w->windowTitle().startsWith(QStringLiteral("copia.docx")));
 }
 
+TEST_F(WindowTest, ADocumentThatKeepsChangingIsShownAsItIsOnceItStops)
+{
+    // A program building a document file after file, letting events run after each: the
+    // window may lay it out less often while it grows, but shows its final state.
+    db::Document start;
+    start.body = {db::Paragraph("Inizio del fascicolo")};
+    file = path("fascicolo.docx");
+    db::write(start, file);
+    db::Document last;
+    last.body = {db::Paragraph("Ultimo documento inserito")};
+    db::write(last, path("ultimo.docx"));
+    DocumentWindow* w = openInWindow();
+    ASSERT_NE(w, nullptr);
+    auto doc = word->ActiveDocument();
+    auto sel = word->Selection();
+    for (int i = 0; i < 40; ++i) {
+        sel.InsertFile(path("lista.docx"));
+        sel.Collapse(wordauto::wdCollapseEnd);
+        sel.InsertBreak();
+        QTest::qWait(30); // several looks of the window while the document keeps changing
+    }
+    sel.InsertFile(path("ultimo.docx"));
+    const long pages = doc.BuiltInDocumentProperties().Item(wordauto::wdPropertyPages).Value();
+    ASSERT_GT(pages, 40);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w->view()->pageCount() == pages && pagesShow(w, QStringLiteral("Ultimo documento inserito")); },
+        5000));
+}
+
 TEST_F(WindowTest, QuitAsksAboutAnEditedWindowAndLosesNothing)
 {
     DocumentWindow* w = openInWindow();

@@ -51,9 +51,8 @@ std::string baseName(const std::string& path)
 
 // Other writers may bind the WordprocessingML namespace to another prefix, or make it the
 // default; the model works with "w:" names, so such a part is renamed once at load.
-void normalizeWordPrefix(pugi::xml_document& doc)
+void normalizeWordPrefix(pugi::xml_node root)
 {
-    auto root = doc.document_element();
     std::string prefix;
     bool found = false;
     bool hasW = false;
@@ -176,7 +175,14 @@ std::shared_ptr<DocumentModel> DocumentModel::fromTemplate(const std::string& te
     return model;
 }
 
-void DocumentModel::loadMain()
+std::shared_ptr<DocumentModel> DocumentModel::openForInsert(const std::string& path)
+{
+    std::shared_ptr<DocumentModel> model(new DocumentModel(opc::Package::open(path), absolutePath(path), true));
+    model->locateMain();
+    return model;
+}
+
+void DocumentModel::locateMain()
 {
     const std::string& shown = package_.displayPath();
     const auto main = package_.relatedPart("", opc::reltype::officeDocument);
@@ -193,17 +199,50 @@ void DocumentModel::loadMain()
     mainText_ = package_.takePart(mainPart_);
     convertUtf16Part(mainText_, mainPart_, shown);
     checkXmlText(mainText_, mainPart_, shown);
+}
+
+pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document) const
+{
+    const std::string& shown = package_.displayPath();
+    checkXmlDepth(document, mainPart_, shown);
+    auto root = document.first_child();
+    while (root && root.type() != pugi::node_element)
+        root = root.next_sibling();
+    normalizeWordPrefix(root);
+    auto body = root.child("w:body");
+    if (std::strcmp(root.name(), "w:document") != 0 || !body)
+        throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);
+    return body;
+}
+
+void DocumentModel::loadMain()
+{
+    locateMain();
     const auto parsed = main_.load_buffer_inplace(mainText_.data(), mainText_.size(), kParseOptions,
                                                   pugi::encoding_utf8);
     if (!parsed)
         throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
                            + parsed.description() + ")",
-                       shown);
-    checkXmlDepth(main_, mainPart_, shown);
-    normalizeWordPrefix(main_);
-    body_ = main_.document_element().child("w:body");
-    if (std::strcmp(main_.document_element().name(), "w:document") != 0 || !body_)
-        throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);
+                       package_.displayPath());
+    body_ = checkMainStory(main_);
+}
+
+pugi::xml_node DocumentModel::parseMainInto(pugi::xml_node holder) const
+{
+    // A declaration may only open a document: the story is parsed from after it.
+    std::string_view text = mainText_;
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (text.starts_with("<?xml")) {
+        const auto end = text.find("?>");
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+    }
+    const auto parsed = holder.append_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    if (!parsed)
+        throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
+                           + parsed.description() + ")",
+                       package_.displayPath());
+    return checkMainStory(holder).parent();
 }
 
 std::string DocumentModel::relatedPartName(const char* relType) const
@@ -219,7 +258,7 @@ pugi::xml_document& DocumentModel::partXml(const std::string& partName)
         return *it->second.doc;
     auto doc = std::make_unique<pugi::xml_document>();
     loadXml(*doc, package_.part(partName), partName, package_.displayPath());
-    normalizeWordPrefix(*doc);
+    normalizeWordPrefix(doc->document_element());
     auto& slot = parts_[partName];
     slot.doc = std::move(doc);
     return *slot.doc;
@@ -314,6 +353,23 @@ const std::vector<pugi::xml_node>& DocumentModel::topLevelTables()
         tablesGen_ = structureGen_;
     }
     return tables_;
+}
+
+int DocumentModel::bookmarkIdCeiling()
+{
+    if (!bookmarkCeiling_) {
+        int max = 0;
+        for (auto n = body_.first_child(); n; n = nextInOrder(n, body_))
+            if (std::strcmp(n.name(), "w:bookmarkStart") == 0)
+                max = std::max(max, n.attribute("w:id").as_int());
+        bookmarkCeiling_ = max;
+    }
+    return *bookmarkCeiling_;
+}
+
+void DocumentModel::raiseBookmarkIdCeiling(int id)
+{
+    bookmarkCeiling_ = std::max(bookmarkIdCeiling(), id);
 }
 
 void DocumentModel::touchContent()

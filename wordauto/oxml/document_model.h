@@ -39,6 +39,13 @@ public:
                                                        const std::string& name);
     static std::shared_ptr<DocumentModel> fromPackage(opc::Package package, std::string path,
                                                       bool readOnly);
+    // A document to insert into another: its main part checked but not parsed here (it is
+    // parsed into the receiving document by parseMainInto), its other parts as in open.
+    static std::shared_ptr<DocumentModel> openForInsert(const std::string& path);
+    // Parses this document's main part as the last child of `holder` (a node of another
+    // document), checked as a loaded main part is; returns its w:document element. Throws
+    // WordError naming this document when the part is not a sound main story.
+    pugi::xml_node parseMainInto(pugi::xml_node holder) const;
 
     const std::string& path() const { return path_; }
     const std::string& name() const { return name_; }
@@ -91,6 +98,12 @@ public:
     // Counts every change of any part: a view tells by it whether what it shows is current.
     unsigned contentGeneration() const { return contentGen_; }
 
+    // The highest bookmark id in the main story, found by one walk and then kept: inserted
+    // documents raise it, and nothing else makes new ids (a copied row repeats ids already
+    // there), so it stays an upper bound without walking the growing story at every insert.
+    int bookmarkIdCeiling();
+    void raiseBookmarkIdCeiling(int id);
+
     // The page count of the document's layout as it stood at the last change, if known.
     std::optional<int> cachedPageCount() const
     {
@@ -110,6 +123,9 @@ public:
 private:
     DocumentModel(opc::Package package, std::string path, bool readOnly);
     void loadMain();
+    void locateMain(); // mainPart_ and its checked text
+    // Prefixes, depth and the body of a parsed main story; returns the body.
+    pugi::xml_node checkMainStory(pugi::xml_node document) const;
     void serializeChangedParts(const std::string& target);
 
     opc::Package package_;
@@ -145,6 +161,7 @@ private:
     unsigned contentGen_ = 1; // any change of any part
     unsigned pagesGen_ = 0;
     int pages_ = 0;
+    std::optional<int> bookmarkCeiling_;
 };
 
 } // namespace wordauto::detail

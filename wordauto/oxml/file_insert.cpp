@@ -3,6 +3,7 @@
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_util.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -19,17 +20,26 @@ public:
 
     pugi::xml_node run(pugi::xml_node before)
     {
-        copyNamespaces();
+        // The inserted story is parsed straight into the receiving document, beside its own
+        // story, and its blocks are moved into place: no copy of every node is made. The
+        // holder goes in every case, with whatever the insert did not take.
+        struct Holder {
+            pugi::xml_node node;
+            ~Holder() { node.parent().remove_child(node); }
+        } holder{target_.mainXml().append_child("w:inserted")};
+        const pugi::xml_node sourceRoot = source_.parseMainInto(holder.node);
+        copyNamespaces(sourceRoot);
         auto body = target_.body();
         if (!before)
             before = body.child("w:sectPr");
-        const int bookmarkBase = maxBookmarkId(target_.body()) + 1;
+        const int bookmarkBase = target_.bookmarkIdCeiling() + 1;
 
         std::vector<pugi::xml_node> inserted;
-        for (auto block : source_.body().children()) {
-            if (is(block, "w:sectPr") && !block.next_sibling())
-                continue;
-            inserted.push_back(before ? body.insert_copy_before(block, before) : body.append_copy(block));
+        for (auto block = sourceRoot.child("w:body").first_child(); block;) {
+            const auto next = block.next_sibling();
+            if (!(is(block, "w:sectPr") && !next))
+                inserted.push_back(before ? body.insert_move_before(block, before) : body.append_move(block));
+            block = next;
         }
         for (auto block : inserted)
             rewrite(block, bookmarkBase);
@@ -39,10 +49,10 @@ public:
     }
 
 private:
-    void copyNamespaces()
+    void copyNamespaces(pugi::xml_node sourceRoot)
     {
-        auto to = target_.mainXml().document_element();
-        for (auto a : source_.mainXml().document_element().attributes()) {
+        auto to = target_.body().parent();
+        for (auto a : sourceRoot.attributes()) {
             const std::string_view n = a.name();
             if (n.substr(0, 6) == "xmlns:" && !to.attribute(a.name()))
                 to.append_attribute(a.name()) = a.value();
@@ -51,43 +61,63 @@ private:
             to.append_attribute("xmlns:r") = kRelNs;
     }
 
-    static int maxBookmarkId(pugi::xml_node root)
-    {
-        int max = 0;
-        for (auto n = root.first_child(); n; n = nextInOrder(n, root))
-            if (is(n, "w:bookmarkStart"))
-                max = std::max(max, n.attribute("w:id").as_int());
-        return max;
-    }
-
     void rewrite(pugi::xml_node root, int bookmarkBase)
     {
         std::vector<pugi::xml_node> drop;
         for (auto n = root; n; n = nextInOrder(n, root)) {
             if (n.type() != pugi::node_element)
                 continue;
-            if (is(n, "w:bookmarkStart") || is(n, "w:bookmarkEnd")) {
-                auto id = n.attribute("w:id");
-                id.set_value(id.as_int() + bookmarkBase);
-            } else if (is(n, "w:commentRangeStart") || is(n, "w:commentRangeEnd")) {
-                drop.push_back(n);
-            } else if (is(n, "w:commentReference") || is(n, "w:footnoteReference")
-                       || is(n, "w:endnoteReference")) {
-                // Comments and notes live in parts of the inserted document's own; the marks
-                // would point at nothing here.
-                drop.push_back(n.parent());
-            } else if (is(n, "w:pStyle") || is(n, "w:rStyle") || is(n, "w:tblStyle")) {
-                usedStyles_.insert(n.attribute("w:val").value());
+            // Every node of every inserted document comes here: the names that matter are
+            // all w: names, told apart by their third letter before any full comparison.
+            const char* name = n.name();
+            if (name[0] == 'w' && name[1] == ':') {
+                switch (name[2]) {
+                case 'b':
+                    if (is(n, "w:bookmarkStart") || is(n, "w:bookmarkEnd")) {
+                        auto id = n.attribute("w:id");
+                        const int fresh = id.as_int() + bookmarkBase;
+                        id.set_value(fresh);
+                        target_.raiseBookmarkIdCeiling(fresh);
+                    }
+                    break;
+                case 'c':
+                    if (is(n, "w:commentRangeStart") || is(n, "w:commentRangeEnd"))
+                        drop.push_back(n);
+                    else if (is(n, "w:commentReference"))
+                        drop.push_back(n.parent()); // the comment lives in a part of its own
+                    break;
+                case 'f':
+                case 'e':
+                    // Notes live in parts of the inserted document's own; the marks would
+                    // point at nothing here.
+                    if (is(n, "w:footnoteReference") || is(n, "w:endnoteReference"))
+                        drop.push_back(n.parent());
+                    break;
+                case 'p':
+                case 'r':
+                case 't':
+                    if (is(n, "w:pStyle") || is(n, "w:rStyle") || is(n, "w:tblStyle"))
+                        usedStyles_.insert(n.attribute("w:val").value());
+                    break;
+                case 'n':
+                    if (is(n, "w:numId") && is(n.parent(), "w:numPr"))
+                        numberingRefs_.push_back(n);
+                    break;
+                default:
+                    break;
+                }
             }
             for (auto a : n.attributes()) {
-                const std::string_view name = a.name();
-                if (name.substr(0, 2) == "r:")
+                const char* an = a.name();
+                if (an[0] == 'r' && an[1] == ':')
                     a.set_value(remapRelationship(a.value()).c_str());
             }
         }
         for (auto n : drop)
-            if (n.parent())
+            if (n.parent()) {
                 n.parent().remove_child(n);
+                removedNodes_ = true;
+            }
     }
 
     std::string remapRelationship(const std::string& id)
@@ -165,6 +195,15 @@ private:
     {
         if (usedStyles_.empty())
             return;
+        if (auto* existing = target_.relatedXml(opc::reltype::styles, false)) {
+            // Mostly every style is there already: the inserted document's styles need no
+            // reading then.
+            std::set<std::string> present;
+            for (auto s : existing->document_element().children("w:style"))
+                present.insert(s.attribute("w:styleId").value());
+            if (std::includes(present.begin(), present.end(), usedStyles_.begin(), usedStyles_.end()))
+                return;
+        }
         auto* from = source_.relatedXml(opc::reltype::styles, false);
         if (!from)
             return;
@@ -205,8 +244,14 @@ private:
                 if (is(n, "w:numId") && is(n.parent(), "w:numPr"))
                     refs.push_back(n);
         };
-        for (auto b : inserted)
-            gather(b);
+        // rewrite gathered the inserted blocks' references, unless it removed nodes that
+        // some of them may have been in.
+        if (removedNodes_) {
+            for (auto b : inserted)
+                gather(b);
+        } else {
+            refs = numberingRefs_;
+        }
         for (auto s : copiedStyles_)
             gather(s);
         if (refs.empty())
@@ -262,6 +307,8 @@ private:
     bool relsLoaded_ = false;
     std::set<std::string> usedStyles_;
     std::vector<pugi::xml_node> copiedStyles_;
+    std::vector<pugi::xml_node> numberingRefs_;
+    bool removedNodes_ = false;
 };
 
 } // namespace
@@ -269,7 +316,7 @@ private:
 pugi::xml_node insertDocumentBody(DocumentModel& target, pugi::xml_node before,
                                   const std::string& path)
 {
-    auto source = DocumentModel::open(path, true);
+    auto source = DocumentModel::openForInsert(path);
     Importer importer(target, *source);
     auto first = importer.run(before);
     target.touchStructure();

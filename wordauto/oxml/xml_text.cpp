@@ -261,8 +261,7 @@ void checkXmlText(std::string_view text, const std::string& partName, const std:
         invalidPart(*fault, partName, displayPath);
 }
 
-void checkXmlDepth(pugi::xml_document& doc, const std::string& partName,
-                   const std::string& displayPath)
+void checkXmlDepth(pugi::xml_node root, const std::string& partName, const std::string& displayPath)
 {
     // pugixml's own walk keeps the depth: cheaper than stepping through the tree from here.
     struct DepthBound : pugi::xml_tree_walker {
@@ -273,7 +272,7 @@ void checkXmlDepth(pugi::xml_document& doc, const std::string& partName,
         }
         bool tooDeep = false;
     } walker;
-    doc.traverse(walker);
+    root.traverse(walker);
     if (walker.tooDeep)
         invalidPart("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli", partName,
                     displayPath);

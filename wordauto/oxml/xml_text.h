@@ -26,8 +26,7 @@ std::optional<std::string> xmlTextFault(std::string_view text);
 void checkXmlText(std::string_view text, const std::string& partName, const std::string& displayPath);
 
 // Throws WordError naming the part and the file when elements nest deeper than kMaxXmlDepth.
-void checkXmlDepth(pugi::xml_document& doc, const std::string& partName,
-                   const std::string& displayPath);
+void checkXmlDepth(pugi::xml_node root, const std::string& partName, const std::string& displayPath);
 
 // Text that may be written as XML character data: control characters XML forbids left out,
 // bytes that are not UTF-8 and the non-characters U+FFFE and U+FFFF replaced with U+FFFD.

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -22,6 +23,9 @@ namespace wordauto::window {
 
 namespace {
 
+// While the document keeps changing, the pause before it is laid out again, in multiples of
+// the time its last layout took.
+constexpr double kLayoutPauseFactor = 8;
 constexpr qreal kGap = 12;            // points of desk around and between pages
 constexpr qreal kScreenPerPoint = 96.0 / 72.0; // 100 %: a point as a screen shows it
 const QColor kDesk(0x8c, 0x8c, 0x8c);
@@ -75,13 +79,38 @@ void PageView::noteOwnChange()
         onEdited();
 }
 
+std::size_t PageView::blockCount() const
+{
+    std::size_t n = 0;
+    for (auto b = doc_->body().first_child(); b; b = b.next_sibling())
+        ++n;
+    return n;
+}
+
+bool PageView::holdLayout()
+{
+    const unsigned gen = doc_->contentGeneration();
+    const bool atRest = gen == genAtLastLook_;
+    genAtLastLook_ = gen;
+    if (atRest || !sinceLayout_.isValid())
+        return false;
+    // A document that keeps changing (a program inserting file after file, letting events run
+    // in between) is laid out again only after a pause some times as long as its next layout
+    // is likely to take (the last one's, grown with the document), so following it never takes
+    // most of the program's time. Once it has been still for a look, it is laid out at once.
+    const double grown = static_cast<double>(blockCount()) / static_cast<double>(std::max<std::size_t>(blocksAtLayout_, 1));
+    const double expectedUs = static_cast<double>(lastLayoutUs_) * std::max(grown, 1.0);
+    return static_cast<double>(sinceLayout_.nsecsElapsed()) / 1000.0 < kLayoutPauseFactor * expectedUs;
+}
+
 void PageView::followModel()
 {
     if (doc_->closed())
         return;
     const bool changed = doc_->changed();
     const bool readOnly = doc_->readOnly();
-    if (doc_->contentGeneration() != seenGen_) {
+    const bool held = holdLayout();
+    if (doc_->contentGeneration() != seenGen_ && !held) {
         if (editor_->isVisible() && current_ >= 0 && static_cast<std::size_t>(current_) < doc_->fields().count()) {
             const QString now = QString::fromStdString(doc_->fields().at(static_cast<std::size_t>(current_)).result());
             if (now != editor_->text())
@@ -111,6 +140,8 @@ DOC_FormField PageView::formField(int field) const
 
 void PageView::relayout()
 {
+    QElapsedTimer clock;
+    clock.start();
     layout_ = layout::layoutDocument(*doc_);
     doc_->cachePageCount(static_cast<int>(layout_.pages.size()));
     seenGen_ = doc_->contentGeneration();
@@ -125,6 +156,9 @@ void PageView::relayout()
             boxes_.push_back(FieldBox{static_cast<int>(p), f.rect, f.field});
         }
     placePages();
+    lastLayoutUs_ = clock.nsecsElapsed() / 1000;
+    blocksAtLayout_ = blockCount();
+    sinceLayout_.start();
 }
 
 void PageView::placePages()

@@ -7,6 +7,7 @@
 #include "wordauto/layout/page.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 
 #include <functional>
 #include <memory>
@@ -98,6 +99,10 @@ private:
     bool isEnabled(int field) const;
     // Changes made to the document through the object model while it is shown.
     void followModel();
+    // True while a new layout of the changed document is put off: it is still changing, and
+    // the last layout was made too recently for its cost.
+    bool holdLayout();
+    std::size_t blockCount() const; // paragraphs and tables of the body
     void noteOwnChange();
 
     std::shared_ptr<detail::ApplicationState> app_;
@@ -117,6 +122,10 @@ private:
     bool seenChanged_ = false;
     bool seenReadOnly_ = false;
     QMenu* dropDown_ = nullptr;
+    QElapsedTimer sinceLayout_;  // since the last layout was made
+    qint64 lastLayoutUs_ = 0;    // what it took
+    std::size_t blocksAtLayout_ = 0;
+    unsigned genAtLastLook_ = 0; // the document's content generation when the view last looked
 };
 
 } // namespace wordauto::window

@@ -141,6 +141,45 @@ TEST_F(InsertFileTest, EveryInsertedBookmarkGetsAnIdOfItsOwn)
     }
 }
 
+TEST_F(InsertFileTest, BookmarkIdsAtTheTopOfTheirRangeDoNotOverflow)
+{
+    // Ids as high as an int goes, in the inserted documents: renumbered from the receiving
+    // document's highest, each pair keeping one id.
+    const std::string target = writeList("target", "ricevente");
+    std::vector<std::string> high;
+    for (int i = 0; i < 3; ++i) {
+        high.push_back(writeList("alta" + std::to_string(i), "alta"));
+        raiseIds(high.back(), 2147483640);
+    }
+    {
+        DOC_Application app;
+        auto doc = app.Documents().Open(target, false, false);
+        auto sel = app.Selection();
+        for (const auto& file : high) {
+            sel.InsertFile(file);
+            sel.Collapse(wdCollapseEnd);
+        }
+        doc.SaveAs(path("result.doc"));
+        app.Quit(wdDoNotSaveChanges);
+    }
+    const auto b = bookmarksOf(path("result.doc"));
+    EXPECT_EQ(b.startIds, b.endIds);
+    EXPECT_EQ(std::set<std::string>(b.startIds.begin(), b.startIds.end()).size(), b.startIds.size());
+    EXPECT_EQ(b.startIds.size(), 3u + 3u * 3u); // its own three, three per insert
+    for (const auto& id : b.startIds)
+        EXPECT_LT(std::stol(id), 100) << id;
+
+    // A receiving document whose own ids are that high takes no more, and is left as it was.
+    raiseIds(target, 2147483640);
+    DOC_Application app;
+    auto doc = app.Documents().Open(target, false, false);
+    auto sel = app.Selection();
+    EXPECT_THROW(sel.InsertFile(writeList("sana", "sana")), WordError);
+    EXPECT_FALSE(doc.Bookmarks().Exists("tsanaa"));
+    EXPECT_EQ(doc.FormFields().Count(), 3);
+    app.Quit(wdDoNotSaveChanges);
+}
+
 TEST_F(InsertFileTest, ADamagedDocumentIsRefusedAndTheReceivingOneStaysAsItWas)
 {
     std::string nested;

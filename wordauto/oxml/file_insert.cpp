@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <limits>
 #include <set>
+#include <unordered_map>
 
 namespace wordauto::detail {
 
@@ -16,7 +18,10 @@ bool is(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name)
 
 class Importer {
 public:
-    Importer(DocumentModel& target, DocumentModel& source) : target_(target), source_(source) {}
+    Importer(DocumentModel& target, DocumentModel& source, std::string path)
+        : target_(target), source_(source), path_(std::move(path))
+    {
+    }
 
     pugi::xml_node run(pugi::xml_node before)
     {
@@ -32,7 +37,11 @@ public:
         auto body = target_.body();
         if (!before)
             before = body.child("w:sectPr");
-        const int bookmarkBase = target_.bookmarkIdCeiling() + 1;
+        // The inserted bookmarks are numbered on from the highest id here; a document whose
+        // ids already reach that high (crafted) takes no more.
+        if (target_.bookmarkIdCeiling() > std::numeric_limits<int>::max() / 2)
+            throwFileError("Il documento ha troppi segnalibri per inserirne altri", path_);
+        nextBookmarkId_ = target_.bookmarkIdCeiling() + 1;
 
         std::vector<pugi::xml_node> inserted;
         for (auto block = sourceRoot.child("w:body").first_child(); block;) {
@@ -42,7 +51,7 @@ public:
             block = next;
         }
         for (auto block : inserted)
-            rewrite(block, bookmarkBase);
+            rewrite(block);
         copyStyles();
         copyNumbering(inserted);
         return inserted.empty() ? before : inserted.front();
@@ -61,7 +70,17 @@ private:
             to.append_attribute("xmlns:r") = kRelNs;
     }
 
-    void rewrite(pugi::xml_node root, int bookmarkBase)
+    // A bookmark's new id: the same for its start and its end, one after another for the
+    // bookmarks in the order met, so no id of the inserted document can overflow.
+    int freshBookmarkId(int old)
+    {
+        const auto [it, added] = bookmarkIds_.try_emplace(old, nextBookmarkId_);
+        if (added)
+            ++nextBookmarkId_;
+        return it->second;
+    }
+
+    void rewrite(pugi::xml_node root)
     {
         std::vector<pugi::xml_node> drop;
         for (auto n = root; n; n = nextInOrder(n, root)) {
@@ -75,7 +94,7 @@ private:
                 case 'b':
                     if (is(n, "w:bookmarkStart") || is(n, "w:bookmarkEnd")) {
                         auto id = n.attribute("w:id");
-                        const int fresh = id.as_int() + bookmarkBase;
+                        const int fresh = freshBookmarkId(id.as_int());
                         id.set_value(fresh);
                         target_.raiseBookmarkIdCeiling(fresh);
                     }
@@ -309,6 +328,9 @@ private:
     std::vector<pugi::xml_node> copiedStyles_;
     std::vector<pugi::xml_node> numberingRefs_;
     bool removedNodes_ = false;
+    std::unordered_map<int, int> bookmarkIds_;
+    int nextBookmarkId_ = 1;
+    std::string path_;
 };
 
 } // namespace
@@ -317,7 +339,7 @@ pugi::xml_node insertDocumentBody(DocumentModel& target, pugi::xml_node before,
                                   const std::string& path)
 {
     auto source = DocumentModel::openForInsert(path);
-    Importer importer(target, *source);
+    Importer importer(target, *source, path);
     auto first = importer.run(before);
     target.touchStructure();
     return first;

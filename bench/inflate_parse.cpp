@@ -49,8 +49,15 @@ std::string readFile(const std::filesystem::path& file)
 
 std::size_t inflateAndParse(const std::filesystem::path& file)
 {
+    std::unique_ptr<pugi::xml_document> doc;
+    return inflateAndParse(file, doc);
+}
+
+std::size_t inflateAndParse(const std::filesystem::path& file, std::unique_ptr<pugi::xml_document>& kept)
+{
     const std::string xml = inflateMainPart(readFile(file));
-    pugi::xml_document doc;
+    kept = std::make_unique<pugi::xml_document>();
+    pugi::xml_document& doc = *kept;
     const auto r = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata,
                                    pugi::encoding_utf8);
     if (!r)

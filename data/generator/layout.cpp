@@ -57,6 +57,9 @@ void Form::checkFilling(const std::string& number) const
 
 void addTable(std::vector<db::Block>& body, const std::string& title, db::Table table)
 {
+    // A check list's row is read as one item: it never breaks across pages.
+    for (auto& row : table.rows)
+        row.cantSplit = true;
     body.emplace_back(std::in_place_type<db::Paragraph>);
     body.emplace_back(std::in_place_type<db::Paragraph>, db::bold(title));
     body.emplace_back(std::in_place_type<db::Table>, std::move(table));
@@ -80,7 +83,8 @@ db::Table measuresTable(Form& form, int& row, const std::vector<std::string>& te
                         const std::string& what)
 {
     db::Table t;
-    t.columnWidths = {500, 700, 4138, 3000, 1300};
+    // "Sel." holds an empty text field on one line: its placeholder is five en spaces wide.
+    t.columnWidths = {500, 900, 3938, 3000, 1300};
     t.rows.push_back(header({"N.", "Sel.", what, "Descrizione", "Attuato"}));
     for (const auto& text : texts) {
         t.rows.push_back(db::row({number(row),

@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace engine {
 
@@ -62,10 +61,9 @@ public:
     void FNZLISTWRD();
     // Prints the documents the user picks, their page numbers running on from one to the next.
     void FNZLISTPRN();
-    // How the print run waits after each document: a plain sleep, unless a test puts its clock.
-    std::function<void(std::chrono::milliseconds)> sleepFor = [](std::chrono::milliseconds ms) {
-        std::this_thread::sleep_for(ms);
-    };
+    // How the print run waits after each document; without one, a plain sleep (tests put a
+    // clock of theirs).
+    std::function<void(std::chrono::milliseconds)> sleepFor;
     // Told of each printed document just before the run closes it unsaved.
     std::function<void(wordauto::DOC_Document&)> beforePrintedClose;
 

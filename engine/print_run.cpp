@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 
 #include <cstdint>
+#include <thread>
 
 namespace engine {
 
@@ -33,8 +34,13 @@ void Engine::FNZLISTPRN()
         if (!wordauto::DOC_Application::WindowExists() || !oWord)
             break; // Word is gone: the document is left as it stands
         oWord->PrintOut(false);
-        if (state_.nSle9 > 0)
-            sleepFor(std::chrono::milliseconds(std::int64_t{state_.nSle9} * 1000));
+        if (state_.nSle9 > 0) {
+            const std::chrono::milliseconds pause(std::int64_t{state_.nSle9} * 1000);
+            if (sleepFor)
+                sleepFor(pause);
+            else
+                std::this_thread::sleep_for(pause); // on the GUI thread: no events meanwhile
+        }
         doc.Protect_(wordauto::wdAllowOnlyFormFields, true);
         if (beforePrintedClose)
             beforePrintedClose(doc);

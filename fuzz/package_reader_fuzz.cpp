@@ -1,11 +1,13 @@
 // libFuzzer target for the way a document is opened: the zip package, its content types and
 // relationships, the main story and the form fields and tables read from it, its layout into
-// pages, then a save of the package and a second open of what was saved.
+// pages, then a save of the package and a second open of what was saved; then the story
+// inserted into a document, as a merge inserts each list, and the result saved and opened.
 //
 // WordError is the expected answer to a bad file; any other exception, a sanitizer report or
 // an abort is a finding.
 
 #include "wordauto/oxml/document_model.h"
+#include "wordauto/oxml/file_insert.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
@@ -80,6 +82,60 @@ std::vector<FieldSnapshot> readDocument(DocumentModel& model)
     return seen;
 }
 
+// A folder of the run's own for the files an insert reads and a save writes.
+std::string g_folder;
+
+bool writeBytes(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+}
+
+// The document holds nothing but its own root: no part of a refused insert stays behind.
+void expectOneRoot(DocumentModel& model, const char* when)
+{
+    int roots = 0;
+    for (auto n : model.mainXml().children())
+        roots += n.type() == pugi::node_element ? 1 : 0;
+    if (roots != 1) {
+        std::fprintf(stderr, "%d root elements %s\n", roots, when);
+        std::abort();
+    }
+}
+
+// The input inserted into a copy of itself, as the merge inserts a list into the dossier's
+// document: refused with a WordError, or the result saves and opens again.
+void insertIntoItself(const std::uint8_t* data, std::size_t size)
+{
+    const std::string source = g_folder + "/inserito.docx";
+    const std::string result = g_folder + "/fascicolo.docx";
+    if (!writeBytes(source, data, size))
+        return;
+    std::shared_ptr<DocumentModel> target;
+    try {
+        target = DocumentModel::fromPackage(
+            wordauto::opc::Package::fromBytes(std::string(reinterpret_cast<const char*>(data), size),
+                                              "fuzz.docx", fuzzLimits()),
+            "", false);
+        wordauto::detail::insertDocumentBody(*target, {}, source);
+    } catch (const WordError&) {
+        if (target)
+            expectOneRoot(*target, "after a refused insert");
+        return;
+    }
+    expectOneRoot(*target, "after an insert");
+    try {
+        target->saveAs(result);
+        (void)DocumentModel::open(result, true, fuzzLimits());
+    } catch (const WordError& e) {
+        std::fprintf(stderr, "the document an insert made does not save and open: %s\n", e.what());
+        std::abort();
+    }
+}
+
 } // namespace
 
 // Fontconfig keeps caches of patterns for the process's life that it never frees: not ours to
@@ -99,6 +155,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     static char* qargv[] = {(*argv)[0], platformOption, platform, nullptr};
     (void)argc;
     static QGuiApplication app(qargc, qargv);
+    char folder[] = "/tmp/quarvello_fuzz_XXXXXX";
+    if (::mkdtemp(folder))
+        g_folder = folder;
     return 0;
 }
 
@@ -138,6 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "saved package does not open again: %s\n", e.what());
         std::abort();
     }
+    if (!g_folder.empty())
+        insertIntoItself(data, size);
     return 0;
 }
 

@@ -41,4 +41,27 @@ private:
     int documents_ = 0;
 };
 
+// An engine over a recording frame, the test's folder its root and "/Cantiere" its dossier
+// (made); the Word it leaves running is quit.
+class DossierFolderTest : public TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        state.cRootDir = dir_.string();
+        state.cDossierDir = "/Cantiere";
+        fs::create_directories(state.dossierFolder());
+    }
+    void TearDown() override
+    {
+        if (engine.oWord && engine.oWord->IsRunning())
+            engine.oWord->Quit(0);
+        TempDirTest::TearDown();
+    }
+
+    engine::ProgramState state;
+    RecordingFrame frame;
+    engine::Engine engine{state, frame};
+};
+
 } // namespace testsupport

@@ -2,6 +2,7 @@
 // the print run whose page numbers run on from one document to the next.
 #include "data/docbuilder/docbuilder.h"
 #include "framework/file_lookup.h"
+#include "tests/engine_fixture.h"
 #include "tests/pdf_text.h"
 #include "tests/sample_root_fixture.h"
 #include "wordauto/opc/package.h"
@@ -316,14 +317,11 @@ TEST_F(MergeTest, ADamagedDocumentStopsTheMergeWithItsNameAndWritesNothing)
 
 // ---- The print run ----
 
-class PrintRunTest : public TempDirTest {
+class PrintRunTest : public DossierFolderTest {
 protected:
     void SetUp() override
     {
-        TempDirTest::SetUp();
-        state.cRootDir = dir_.string();
-        state.cDossierDir = "/Cantiere";
-        fs::create_directories(state.dossierFolder());
+        DossierFolderTest::SetUp();
         pdfFolder = path("stampe");
         DOC_Application::SetPrintDestination(pdfFolder);
         engine.sleepFor = [this](std::chrono::milliseconds ms) { pauses.push_back(ms); };
@@ -334,9 +332,7 @@ protected:
     void TearDown() override
     {
         DOC_Application::SetPrintDestination("");
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(wdDoNotSaveChanges);
-        TempDirTest::TearDown();
+        DossierFolderTest::TearDown();
     }
 
     // A document of `pages` pages with the "Pagina N" footer and a field to fill.
@@ -365,9 +361,6 @@ protected:
         return footerNumbers(fs::path(pdfFolder) / (name + ".pdf"));
     }
 
-    engine::ProgramState state;
-    RecordingFrame frame;
-    engine::Engine engine{state, frame};
     std::string pdfFolder;
     std::vector<std::chrono::milliseconds> pauses;
     std::vector<int> protectionAtClose;

@@ -2,8 +2,7 @@
 // Word that the rule gives, and an open copy brought to the front instead of opened again.
 #include "data/docbuilder/docbuilder.h"
 #include "engine/engine.h"
-#include "tests/recording_frame.h"
-#include "tests/test_support.h"
+#include "tests/engine_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,23 +12,14 @@ using namespace testsupport;
 
 namespace {
 
-class OpenDocumentsTest : public TempDirTest {
+class OpenDocumentsTest : public DossierFolderTest {
 protected:
     void SetUp() override
     {
-        TempDirTest::SetUp();
-        state.cRootDir = dir_.string();
-        state.cDossierDir = "/Cantiere";
-        fs::create_directories(state.dossierFolder());
+        DossierFolderTest::SetUp();
         frame.treeAddItem(engine::kTreeRoot, {"T101", "1.01 Scavi", "1.01", true, 0});
         frame.treeAddItem("T101", {"L10101", "1.01.01 Scavi a sezione", "1.01.01", false, 0});
         frame.treeAddItem("T101", {"L10102", "1.01.02 Trincee", "1.01.02", false, 0});
-    }
-    void TearDown() override
-    {
-        if (engine.oWord && engine.oWord->IsRunning())
-            engine.oWord->Quit(0);
-        TempDirTest::TearDown();
     }
 
     // A document of the dossier folder under this file name, with a field to tell it by.
@@ -45,10 +35,6 @@ protected:
     {
         return engine.oWord->ActiveDocument().FormFields().Item("f001").Result();
     }
-
-    engine::ProgramState state;
-    RecordingFrame frame;
-    engine::Engine engine{state, frame};
 };
 
 struct MessageCase {

@@ -4,6 +4,7 @@
 #include "wordauto/opc/relationships_memo.h"
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_tree_check.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
@@ -254,6 +255,7 @@ struct Package::Impl {
                                       pugi::encoding_utf8)
             || !contentTypes.child("Types"))
             damaged("elenco dei tipi di contenuto non valido");
+        detail::checkXmlTree(contentTypes, kContentTypesPart, displayPath);
     }
 
     void storeContentTypes()
@@ -529,6 +531,7 @@ std::vector<Relationship> Package::relationships(const std::string& sourcePart) 
     if (!doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8))
         impl_->damaged("relazioni di " + (sourcePart.empty() ? std::string("pacchetto") : sourcePart)
                        + " non valide");
+    detail::checkXmlTree(doc, relsName, impl_->displayPath);
     for (auto r : doc.child("Relationships").children("Relationship")) {
         Relationship rel;
         rel.id = r.attribute("Id").value();

@@ -3,6 +3,7 @@
 #include "wordauto/doc/doc_recovery.h"
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_tree_check.h"
 #include "wordauto/oxml/xml_util.h"
 
 #include <cstring>
@@ -51,7 +52,7 @@ std::string baseName(const std::string& path)
 
 // Other writers may bind the WordprocessingML namespace to another prefix, or make it the
 // default; the model works with "w:" names, so such a part is renamed once at load.
-void normalizeWordPrefix(pugi::xml_node root)
+void normalizeWordPrefix(pugi::xml_node root, const std::string& partName, const std::string& shown)
 {
     std::string prefix;
     bool found = false;
@@ -73,6 +74,9 @@ void normalizeWordPrefix(pugi::xml_node root)
     }
     if (!found)
         return;
+    // w: bound to something else would make the renamed names mean that instead.
+    if (!hasW && root.attribute("xmlns:w"))
+        invalidPart("prefisso w usato per un altro spazio dei nomi", partName, shown);
     const std::string from = prefix.empty() ? std::string() : prefix + ":";
     auto rename = [&](auto item) {
         const std::string_view n = item.name();
@@ -204,11 +208,11 @@ void DocumentModel::locateMain()
 pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document) const
 {
     const std::string& shown = package_.displayPath();
-    checkXmlDepth(document, mainPart_, shown);
+    checkXmlTree(document, mainPart_, shown);
     auto root = document.first_child();
     while (root && root.type() != pugi::node_element)
         root = root.next_sibling();
-    normalizeWordPrefix(root);
+    normalizeWordPrefix(root, mainPart_, shown);
     auto body = root.child("w:body");
     if (std::strcmp(root.name(), "w:document") != 0 || !body)
         throwFileError("Il documento è danneggiato (manca il corpo del documento)", shown);
@@ -234,8 +238,15 @@ pugi::xml_node DocumentModel::parseMainInto(pugi::xml_node holder) const
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     if (text.starts_with("<?xml")) {
+        // ... and checked by itself, as an open checks it.
         const auto end = text.find("?>");
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+        const std::size_t length = end == std::string_view::npos ? text.size() : end + 2;
+        pugi::xml_document declaration;
+        const std::string alone = std::string(text.substr(0, length)) + "<r/>";
+        if (!declaration.load_buffer(alone.data(), alone.size(), kParseOptions, pugi::encoding_utf8))
+            invalidPart("dichiarazione XML non valida", mainPart_, package_.displayPath());
+        checkXmlTree(declaration, mainPart_, package_.displayPath());
+        text.remove_prefix(length);
     }
     const auto parsed = holder.append_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
     if (!parsed)
@@ -258,7 +269,7 @@ pugi::xml_document& DocumentModel::partXml(const std::string& partName)
         return *it->second.doc;
     auto doc = std::make_unique<pugi::xml_document>();
     loadXml(*doc, package_.part(partName), partName, package_.displayPath());
-    normalizeWordPrefix(doc->document_element());
+    normalizeWordPrefix(doc->document_element(), partName, package_.displayPath());
     auto& slot = parts_[partName];
     slot.doc = std::move(doc);
     return *slot.doc;
@@ -409,20 +420,20 @@ void DocumentModel::touchRemoval()
 
 void DocumentModel::serializeChangedParts(const std::string& target)
 {
-    // What is written must be XML that other programs read: text that got into the tree
-    // unchecked stops the save before anything is written.
-    auto checked = [&](std::string xml, const std::string& partName) {
-        if (auto fault = xmlTextFault(xml))
-            throwFileError("Impossibile salvare il file (testo non ammesso in " + partName + ": "
+    // What is written must be XML that other programs read, by the rule every part passed when
+    // it was read: anything that got into the tree since stops the save before a byte is written.
+    auto checked = [&](const pugi::xml_document& doc, const std::string& partName) -> const pugi::xml_document& {
+        if (auto fault = xmlTreeFault(doc))
+            throwFileError("Impossibile salvare il file (XML non valido in " + partName + ": "
                                + *fault + ")",
                            target);
-        return xml;
+        return doc;
     };
     if (mainChanged_)
-        package_.setPart(mainPart_, checked(saveXml(main_, mainText_.size()), mainPart_));
+        package_.setPart(mainPart_, saveXml(checked(main_, mainPart_), mainText_.size()));
     for (auto& [name, part] : parts_)
         if (part.changed && part.doc)
-            package_.setPart(name, checked(saveXml(*part.doc), name));
+            package_.setPart(name, saveXml(checked(*part.doc, name)));
 }
 
 void DocumentModel::saveAs(const std::string& path)

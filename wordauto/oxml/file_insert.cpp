@@ -33,8 +33,9 @@ public:
             ~Holder() { node.parent().remove_child(node); }
         } holder{target_.mainXml().append_child("w:inserted")};
         const pugi::xml_node sourceRoot = source_.parseMainInto(holder.node);
-        copyNamespaces(sourceRoot);
         auto body = target_.body();
+        if (!body.parent().attribute("xmlns:r"))
+            body.parent().append_attribute("xmlns:r") = kRelNs;
         if (!before)
             before = body.child("w:sectPr");
         // The inserted bookmarks are numbered on from the highest id here; a document whose
@@ -44,12 +45,15 @@ public:
         nextBookmarkId_ = target_.bookmarkIdCeiling() + 1;
 
         std::vector<pugi::xml_node> inserted;
-        for (auto block = sourceRoot.child("w:body").first_child(); block;) {
+        const auto sourceBody = sourceRoot.child("w:body");
+        const auto prefixes = prefixesInScope(sourceBody);
+        for (auto block = sourceBody.first_child(); block;) {
             const auto next = block.next_sibling();
             if (!(is(block, "w:sectPr") && !next))
                 inserted.push_back(before ? body.insert_move_before(block, before) : body.append_move(block));
             block = next;
         }
+        carryNamespaces(prefixes, body, inserted);
         for (auto block : inserted)
             rewrite(block);
         copyStyles();
@@ -58,16 +62,42 @@ public:
     }
 
 private:
-    void copyNamespaces(pugi::xml_node sourceRoot)
+    using Prefixes = std::map<std::string_view, std::string_view>;
+
+    // The namespace each prefix stands for at `node`: the nearest declaration wins.
+    static Prefixes prefixesInScope(pugi::xml_node node)
     {
-        auto to = target_.body().parent();
-        for (auto a : sourceRoot.attributes()) {
-            const std::string_view n = a.name();
-            if (n.substr(0, 6) == "xmlns:" && !to.attribute(a.name()))
-                to.append_attribute(a.name()) = a.value();
+        Prefixes scope;
+        for (auto n = node; n.type() == pugi::node_element; n = n.parent())
+            for (auto a : n.attributes()) {
+                const std::string_view name = a.name();
+                if (name.starts_with("xmlns:"))
+                    scope.try_emplace(name.substr(6), a.value());
+            }
+        return scope;
+    }
+
+    // Nodes moved from where `prefixes` held to below `to` keep what their prefixes mean: one
+    // missing there is declared on the receiving part's root, one bound to another namespace
+    // there is declared again on each moved node.
+    static void carryNamespaces(const Prefixes& prefixes, pugi::xml_node to,
+                                const std::vector<pugi::xml_node>& moved)
+    {
+        const Prefixes here = prefixesInScope(to);
+        auto root = to;
+        while (root.parent().type() == pugi::node_element)
+            root = root.parent();
+        for (const auto& [prefix, uri] : prefixes) {
+            const std::string name = "xmlns:" + std::string(prefix);
+            const auto found = here.find(prefix);
+            if (found == here.end()) {
+                root.append_attribute(name.c_str()) = std::string(uri).c_str();
+            } else if (found->second != uri) {
+                for (auto n : moved)
+                    if (n.type() == pugi::node_element && !n.attribute(name.c_str()))
+                        n.append_attribute(name.c_str()) = std::string(uri).c_str();
+            }
         }
-        if (!to.attribute("xmlns:r"))
-            to.append_attribute("xmlns:r") = kRelNs;
     }
 
     // A bookmark's new id: the same for its start and its end, one after another for the
@@ -251,8 +281,10 @@ private:
                 if (auto v = copy.child(link).attribute("w:val"))
                     pending.push_back(v.value());
         }
-        if (changed)
-            target_.markPartChanged(target_.relatedPartName(opc::reltype::styles));
+        if (!changed)
+            return;
+        carryNamespaces(prefixesInScope(from->document_element()), to->document_element(), copiedStyles_);
+        target_.markPartChanged(target_.relatedPartName(opc::reltype::styles));
     }
 
     void copyNumbering(const std::vector<pugi::xml_node>& inserted)
@@ -288,6 +320,7 @@ private:
         for (auto n : toRoot.children("w:num"))
             maxNum = std::max(maxNum, n.attribute("w:numId").as_int());
         std::map<std::string, std::string> numMap;
+        std::vector<pugi::xml_node> copies;
         for (auto ref : refs) {
             const std::string old = ref.attribute("w:val").value();
             if (old == "0")
@@ -306,8 +339,10 @@ private:
                     auto copy = firstNum ? toRoot.insert_copy_before(abstract, firstNum)
                                          : toRoot.append_copy(abstract);
                     copy.attribute("w:abstractNumId").set_value(++maxAbstract);
+                    copies.push_back(copy);
                 }
                 auto numCopy = toRoot.append_copy(num);
+                copies.push_back(numCopy);
                 numCopy.attribute("w:numId").set_value(++maxNum);
                 if (abstract)
                     numCopy.child("w:abstractNumId").attribute("w:val").set_value(maxAbstract);
@@ -315,6 +350,7 @@ private:
             }
             ref.attribute("w:val").set_value(mapped->second.c_str());
         }
+        carryNamespaces(prefixesInScope(fromRoot), toRoot, copies);
         target_.markPartChanged(target_.relatedPartName(opc::reltype::numbering));
     }
 

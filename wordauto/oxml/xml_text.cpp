@@ -35,48 +35,6 @@ std::string forbidden(std::uint32_t c)
     return "carattere di codice " + std::to_string(c) + " non ammesso";
 }
 
-// Length of the UTF-8 sequence at p (of at most n bytes) and its code point, or 0 when the
-// bytes are not UTF-8 (overlong forms and surrogates included).
-std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp)
-{
-    const unsigned char c = p[0];
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    std::size_t len;
-    unsigned char lo = 0x80;
-    unsigned char hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-        if (c == 0xE0)
-            lo = 0xA0;
-        else if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-        if (c == 0xF0)
-            lo = 0x90;
-        else if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (n < len || p[1] < lo || p[1] > hi)
-        return 0;
-    for (std::size_t i = 1; i < len; ++i) {
-        if (i > 1 && (p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    return len;
-}
-
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80) {
@@ -191,13 +149,6 @@ std::optional<std::string> scan(std::string_view text, bool markup)
     return std::nullopt;
 }
 
-[[noreturn]] void invalidPart(const std::string& cause, const std::string& partName,
-                              const std::string& displayPath)
-{
-    throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": " + cause + ")",
-                   displayPath);
-}
-
 // Names UTF-8 as the encoding in the XML declaration at the start of text, if it names one.
 void declareUtf8(std::string& text)
 {
@@ -253,29 +204,61 @@ void convertUtf16Part(std::string& text, const std::string& partName, const std:
     text = std::move(out);
 }
 
+std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp)
+{
+    const unsigned char c = p[0];
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0F;
+        if (c == 0xE0)
+            lo = 0xA0;
+        else if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (n < len || p[1] < lo || p[1] > hi)
+        return 0;
+    for (std::size_t i = 1; i < len; ++i) {
+        if (i > 1 && (p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    return len;
+}
+
+void invalidPart(const std::string& cause, const std::string& partName,
+                              const std::string& displayPath)
+{
+    throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": " + cause + ")",
+                   displayPath);
+}
+
 std::optional<std::string> xmlTextFault(std::string_view text) { return scan(text, true); }
+
+std::optional<std::string> characterFault(std::string_view text) { return scan(text, false); }
 
 void checkXmlText(std::string_view text, const std::string& partName, const std::string& displayPath)
 {
     if (auto fault = xmlTextFault(text))
         invalidPart(*fault, partName, displayPath);
-}
-
-void checkXmlDepth(pugi::xml_node root, const std::string& partName, const std::string& displayPath)
-{
-    // pugixml's own walk keeps the depth: cheaper than stepping through the tree from here.
-    struct DepthBound : pugi::xml_tree_walker {
-        bool for_each(pugi::xml_node&) override
-        {
-            tooDeep = depth() >= static_cast<int>(kMaxXmlDepth);
-            return !tooDeep;
-        }
-        bool tooDeep = false;
-    } walker;
-    root.traverse(walker);
-    if (walker.tooDeep)
-        invalidPart("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli", partName,
-                    displayPath);
 }
 
 std::string xmlSafeText(std::string_view text)

@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,8 +26,17 @@ std::optional<std::string> xmlTextFault(std::string_view text);
 // Throws WordError naming the part and the file when xmlTextFault finds a fault.
 void checkXmlText(std::string_view text, const std::string& partName, const std::string& displayPath);
 
-// Throws WordError naming the part and the file when elements nest deeper than kMaxXmlDepth.
-void checkXmlDepth(pugi::xml_node root, const std::string& partName, const std::string& displayPath);
+// Why text taken literally (a text node, an attribute value, a comment) holds what XML does
+// not allow: bytes that are not UTF-8 or a forbidden character; nothing when it is sound.
+std::optional<std::string> characterFault(std::string_view text);
+
+// Length of the UTF-8 sequence at p (of at most n bytes) and its code point, or 0 when the
+// bytes are not UTF-8 (overlong forms and surrogates included).
+std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp);
+
+// The damaged document's WordError for a part.
+[[noreturn]] void invalidPart(const std::string& cause, const std::string& partName,
+                              const std::string& displayPath);
 
 // Text that may be written as XML character data: control characters XML forbids left out,
 // bytes that are not UTF-8 and the non-characters U+FFFE and U+FFFF replaced with U+FFFD.

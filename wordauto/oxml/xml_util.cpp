@@ -2,6 +2,7 @@
 
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_tree_check.h"
 
 namespace wordauto::detail {
 
@@ -22,7 +23,7 @@ void loadXml(pugi::xml_document& doc, const std::string& text, const std::string
         throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": "
                            + result.description() + ")",
                        displayPath);
-    checkXmlDepth(doc, partName, displayPath);
+    checkXmlTree(doc, partName, displayPath);
 }
 
 namespace {

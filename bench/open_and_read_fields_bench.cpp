@@ -12,6 +12,9 @@
 #include "bench/field_list.h"
 #include "bench/inflate_parse.h"
 #include "data/docbuilder/docbuilder.h"
+#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_tree_check.h"
+#include "wordauto/oxml/xml_util.h"
 #include "wordauto/word.h"
 
 #include <benchmark/benchmark.h>
@@ -220,8 +223,37 @@ void BM_B_ObjectModelOpenAndRead(benchmark::State& state)
     app.Quit(wordauto::wdDoNotSaveChanges);
 }
 
+// The open's checks of what it parsed, which B includes: the scan of the main part's bytes
+// before parsing, and the check of the parsed tree's names, namespaces and characters.
+void BM_C_ChecksOfTheMainPart(benchmark::State& state)
+{
+    const Fixture& f = fixture();
+    std::string xml = benchbaseline::inflateMainPart(benchbaseline::readFile(f.file));
+    pugi::xml_document doc;
+    if (!doc.load_buffer(xml.data(), xml.size(), wordauto::detail::kParseOptions))
+        fail("the list does not parse");
+    for (auto _ : state) {
+        if (wordauto::detail::xmlTextFault(xml) || wordauto::detail::xmlTreeFault(doc))
+            fail("the list does not pass the checks");
+    }
+}
+
+void BM_D_TreeCheckOfTheMainPart(benchmark::State& state)
+{
+    const Fixture& f = fixture();
+    std::string xml = benchbaseline::inflateMainPart(benchbaseline::readFile(f.file));
+    pugi::xml_document doc;
+    if (!doc.load_buffer(xml.data(), xml.size(), wordauto::detail::kParseOptions))
+        fail("the list does not parse");
+    for (auto _ : state)
+        if (wordauto::detail::xmlTreeFault(doc))
+            fail("the list does not pass the tree check");
+}
+
 BENCHMARK(BM_A_ParseDocumentXml)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_B_ObjectModelOpenAndRead)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_C_ChecksOfTheMainPart)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_D_TreeCheckOfTheMainPart)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // Keeps the time per iteration of each benchmark for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
@@ -232,8 +264,7 @@ public:
     {
         for (const auto& r : runs)
             if (!r.error_occurred && r.run_type == Run::RT_Iteration)
-                msPerIteration[r.benchmark_name().find("BM_A") == 0 ? "A" : "B"] =
-                    r.GetAdjustedRealTime();
+                msPerIteration[r.benchmark_name().substr(3, 1)] = r.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -255,7 +286,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     fs::remove_all(f.dir);
 
-    if (reporter.msPerIteration.size() == 2 && g_peakBytes.size() == 2) {
+    if (reporter.msPerIteration.size() == 4 && g_peakBytes.size() == 2) {
         const double a = reporter.msPerIteration["A"];
         const double b = reporter.msPerIteration["B"];
         const double xml = static_cast<double>(f.xmlBytes);
@@ -272,6 +303,10 @@ int main(int argc, char** argv)
                     mb <= 4.0 ? "met" : "NOT MET");
         std::printf("Memory B/A:        %.2fx (the parsed XML alone is %.2fx its size)\n", mb / ma, ma);
         std::printf("(memory counts operator new and pugixml; libzip's own buffers are not counted)\n");
+        const double c = reporter.msPerIteration["C"];
+        const double d = reporter.msPerIteration["D"];
+        std::printf("Checks in B:       %.2f ms, %.1f %% of B (the tree check alone %.2f ms, %.1f %%; goal at most 10 %%)   %s\n",
+                    c, 100 * c / b, d, 100 * d / b, d / b <= 0.10 ? "met" : "NOT MET");
     }
     return 0;
 }

@@ -1,7 +1,9 @@
 // libFuzzer target for the way a document is opened: the zip package, its content types and
 // relationships, the main story and the form fields and tables read from it, its layout into
-// pages, then a save of the package and a second open of what was saved; then the story
-// inserted into a document, as a merge inserts each list, and the result saved and opened.
+// pages, then a save of the package and a second open of what was saved; then a field filled
+// and the document saved, as a user fills a list; then the story inserted into a document, as a
+// merge inserts each list, and the result saved and opened. Whatever a save wrote must be read
+// by a conforming XML parser (libxml2).
 //
 // WordError is the expected answer to a bad file; any other exception, a sanitizer report or
 // an abort is a finding.
@@ -11,6 +13,7 @@
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
+#include "tests/conforming_reader.h"
 
 #include <QGuiApplication>
 
@@ -106,6 +109,57 @@ void expectOneRoot(DocumentModel& model, const char* when)
     }
 }
 
+// Every XML part a save wrote anew, beside the input's own, is read by a conforming parser.
+void expectConforming(const std::string& saved, const std::string& mainPart, const std::uint8_t* data,
+                      std::size_t size, const char* what)
+{
+    std::optional<std::string> fault;
+    try {
+        const auto input = wordauto::opc::Package::fromBytes(
+            std::string(reinterpret_cast<const char*>(data), size), "fuzz.docx", fuzzLimits());
+        fault = testsupport::packageConformanceFault(saved, testsupport::sameAsIn(input, mainPart));
+    } catch (const WordError& e) {
+        fault = std::string("saved package unreadable: ") + e.what();
+    }
+    if (fault) {
+        std::fprintf(stderr, "%s wrote XML a conforming parser refuses: %s\n", what, fault->c_str());
+        std::abort();
+    }
+}
+
+// A field filled, or the story touched where there is none, and the document saved: what a
+// user fills in must save, and save as sound XML.
+void fillAndSave(const std::uint8_t* data, std::size_t size)
+{
+    std::shared_ptr<DocumentModel> model;
+    try {
+        model = DocumentModel::fromPackage(
+            wordauto::opc::Package::fromBytes(std::string(reinterpret_cast<const char*>(data), size),
+                                              "fuzz.docx", fuzzLimits()),
+            "", false);
+    } catch (const WordError&) {
+        std::fprintf(stderr, "a document that opened read-only does not open for filling\n");
+        std::abort();
+    }
+    auto& fields = model->mutableFields();
+    if (fields.count() > 0) {
+        auto& f = fields.at(0);
+        if (f.kind == wordauto::detail::FieldKind::CheckBox)
+            f.setChecked(!f.checked());
+        else
+            f.setResult("Compilato \xE2\x82\xAC <&>");
+    }
+    model->touchContent();
+    std::string saved;
+    try {
+        saved = model->packageBytes();
+    } catch (const WordError& e) {
+        std::fprintf(stderr, "a filled document does not save: %s\n", e.what());
+        std::abort();
+    }
+    expectConforming(saved, model->mainPartName(), data, size, "filling a field");
+}
+
 // The input inserted into a copy of itself, as the merge inserts a list into the dossier's
 // document: refused with a WordError, or the result saves and opens again.
 void insertIntoItself(const std::uint8_t* data, std::size_t size)
@@ -134,6 +188,15 @@ void insertIntoItself(const std::uint8_t* data, std::size_t size)
         std::fprintf(stderr, "the document an insert made does not save and open: %s\n", e.what());
         std::abort();
     }
+    std::FILE* f = std::fopen(result.c_str(), "rb");
+    std::string saved;
+    if (f) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            saved.append(buffer, n);
+        std::fclose(f);
+    }
+    expectConforming(saved, target->mainPartName(), data, size, "an insert");
 }
 
 } // namespace
@@ -197,6 +260,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "saved package does not open again: %s\n", e.what());
         std::abort();
     }
+    fillAndSave(data, size);
     if (!g_folder.empty())
         insertIntoItself(data, size);
     return 0;

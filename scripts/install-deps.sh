@@ -8,7 +8,7 @@ required=(
     qt6-base-dev libzip-dev libpugixml-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unzip zip xvfb xauth
-    libchm-dev fp-utils
+    libchm-dev fp-utils libxml2-dev
     clang libclang-rt-14-dev
     fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea poppler-utils
 )

@@ -191,7 +191,7 @@ TEST_F(ConformanceTest, EachFuzzFindingIsRefusedNamingFileAndPartOrSavedSoundly)
             continue;
         }
         const auto original = opc::Package::fromBytes(input, "finding");
-        EXPECT_EQ(packageConformanceFault(readFile(file), &original), std::nullopt);
+        EXPECT_EQ(packageConformanceFault(readFile(file), sameAsIn(original, "word/document.xml")), std::nullopt);
     }
 }
 

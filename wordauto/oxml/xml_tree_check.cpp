@@ -3,6 +3,7 @@
 #include "wordauto/oxml/xml_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -43,6 +44,26 @@ bool isNameChar(std::uint32_t c)
     return isNameStart(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
 }
 
+// What each ASCII byte may be: the start of a name, a later character of one, text.
+enum : unsigned char { kNameStart = 1, kNamePart = 2, kText = 4 };
+
+constexpr std::array<unsigned char, 256> kAsciiClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0x20; c < 0x80; ++c)
+        t[c] = kText;
+    t['\t'] = t['\n'] = t['\r'] = kText;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] |= kNameStart | kNamePart;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] |= kNameStart | kNamePart;
+    t['_'] |= kNameStart | kNamePart;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] |= kNamePart;
+    t['-'] |= kNamePart;
+    t['.'] |= kNamePart;
+    return t;
+}();
+
 // A name without colons, as namespaces want every part of a qualified name to be.
 bool isNcName(std::string_view s)
 {
@@ -52,9 +73,7 @@ bool isNcName(std::string_view s)
     for (std::size_t i = 0; i < s.size();) {
         const unsigned char c = p[i];
         if (c < 0x80) {
-            const bool ok = isAsciiLetter(c) || c == '_'
-                            || (i > 0 && (isDigit(c) || c == '-' || c == '.'));
-            if (!ok)
+            if (!(kAsciiClass[c] & (i == 0 ? kNameStart : kNamePart)))
                 return false;
             ++i;
             continue;
@@ -73,15 +92,41 @@ struct QName {
     std::string_view local;
 };
 
-bool splitQName(std::string_view name, QName& out)
+// Splits a qualified name; false when it is not one. Names of ASCII letters, as nearly all
+// are, take one pass.
+bool splitQName(const char* name, QName& out)
 {
-    const auto colon = name.find(':');
-    if (colon == std::string_view::npos) {
-        out = {{}, name};
-        return isNcName(name);
+    const auto* p = reinterpret_cast<const unsigned char*>(name);
+    std::size_t colon = 0;
+    std::size_t i = 0;
+    if (kAsciiClass[p[0]] & kNameStart) {
+        for (i = 1;; ++i) {
+            while (kAsciiClass[p[i]] & kNamePart)
+                ++i;
+            if (p[i] != ':' || colon != 0 || !(kAsciiClass[p[i + 1]] & kNameStart))
+                break;
+            colon = i++;
+        }
+        if (p[i] == 0) {
+            const std::string_view whole(name, i);
+            out = colon ? QName{whole.substr(0, colon), whole.substr(colon + 1)} : QName{{}, whole};
+            return true;
+        }
     }
-    out = {name.substr(0, colon), name.substr(colon + 1)};
-    return isNcName(out.prefix) && isNcName(out.local);
+    // Beyond ASCII letters, or not a name at all: the full rule.
+    const std::string_view whole(name);
+    const auto at = whole.find(':');
+    out = at == std::string_view::npos ? QName{{}, whole} : QName{whole.substr(0, at), whole.substr(at + 1)};
+    return (at == std::string_view::npos || isNcName(out.prefix)) && isNcName(out.local);
+}
+
+// Text taken literally: printable ASCII passes at a byte's cost, anything else is looked at.
+std::optional<std::string> valueFault(const char* value)
+{
+    for (const auto* p = reinterpret_cast<const unsigned char*>(value); *p; ++p)
+        if (!(kAsciiClass[*p] & kText))
+            return characterFault(value);
+    return std::nullopt;
 }
 
 bool isHex(unsigned char c) { return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
@@ -184,6 +229,23 @@ bool isUriReference(std::string_view uri)
     return isUriText(rest, "/");
 }
 
+// Equality of short names and of namespaces resolved from one declaration, without a call
+// to memcmp for those.
+inline bool same(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.data() == b.data())
+        return true;
+    if (a.size() <= 16) {
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
+    return std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
 bool isBlank(std::string_view s)
 {
     return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
@@ -195,43 +257,33 @@ bool equalsNoCase(std::string_view a, std::string_view b)
            && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return (x | 0x20) == (y | 0x20); });
 }
 
-class TreeCheck {
+// pugixml's own walk: it steps from node to node without a call into the library per step.
+class TreeCheck final : public pugi::xml_tree_walker {
 public:
     std::optional<std::string> run(pugi::xml_node top)
     {
-        int roots = 0;
-        int depth = 1;
-        for (auto n = top.first_child(); n;) {
-            if (depth > static_cast<int>(kMaxXmlDepth))
-                return "elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli";
-            if (depth == 1) {
-                if (auto fault = topLevelFault(n, top, roots))
-                    return fault;
-            }
-            if (auto fault = nodeFault(n, depth))
-                return fault;
-            if (n.type() == pugi::node_element && n.first_child()) {
-                n = n.first_child();
-                ++depth;
-                continue;
-            }
-            for (;;) {
-                leave(depth);
-                if (auto next = n.next_sibling()) {
-                    n = next;
-                    break;
-                }
-                n = n.parent();
-                --depth;
-                if (n == top) {
-                    n = pugi::xml_node();
-                    break;
-                }
-            }
+        top_ = top;
+        top.traverse(*this);
+        if (!fault_ && roots_ == 0)
+            fault_ = "manca l'elemento radice";
+        return std::move(fault_);
+    }
+
+    bool for_each(pugi::xml_node& n) override
+    {
+        // Depth counts from 0 for the nodes right below the top.
+        const int d = depth() + 1;
+        if (d > static_cast<int>(kMaxXmlDepth)) {
+            fault_ = "elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli";
+            return false;
         }
-        if (roots == 0)
-            return std::string("manca l'elemento radice");
-        return std::nullopt;
+        leave(d);
+        const auto type = n.type();
+        if (d == 1)
+            fault_ = topLevelFault(n, type, top_, roots_);
+        if (!fault_)
+            fault_ = nodeFault(n, type, d);
+        return !fault_;
     }
 
 private:
@@ -241,9 +293,10 @@ private:
         int depth;
     };
 
-    static std::optional<std::string> topLevelFault(pugi::xml_node n, pugi::xml_node top, int& roots)
+    static std::optional<std::string> topLevelFault(pugi::xml_node n, pugi::xml_node_type type,
+                                                    pugi::xml_node top, int& roots)
     {
-        switch (n.type()) {
+        switch (type) {
         case pugi::node_element:
             if (++roots > 1)
                 return std::string("più di un elemento radice");
@@ -252,7 +305,7 @@ private:
         case pugi::node_cdata:
             // An open leaves such text out; a story parsed into a holder keeps it there, and the
             // holder is never written.
-            if (top.type() == pugi::node_document && (n.type() == pugi::node_cdata || !isBlank(n.value())))
+            if (top.type() == pugi::node_document && (type == pugi::node_cdata || !isBlank(n.value())))
                 return std::string("testo fuori dall'elemento radice");
             break;
         case pugi::node_declaration:
@@ -265,14 +318,14 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::string> nodeFault(pugi::xml_node n, int depth)
+    std::optional<std::string> nodeFault(pugi::xml_node n, pugi::xml_node_type type, int depth)
     {
-        switch (n.type()) {
+        switch (type) {
         case pugi::node_element:
             return elementFault(n, depth);
         case pugi::node_pcdata:
         case pugi::node_cdata:
-            return characterFault(n.value());
+            return valueFault(n.value());
         case pugi::node_comment: {
             const std::string_view text = n.value();
             if (text.find("--") != std::string_view::npos || text.ends_with('-'))
@@ -323,13 +376,22 @@ private:
 
     std::optional<std::string> elementFault(pugi::xml_node element, int depth)
     {
-        // Declarations first: they hold for the element's own name and attributes.
+        // One pass over the attributes: names, values, and the declarations, which hold for
+        // the element's own name and attributes; prefixes are resolved after it.
+        attributes_.clear();
         for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view name = a.name();
-            if (name == "xmlns" || name.starts_with("xmlns:")) {
-                if (auto fault = declareFault(name, a.value(), depth))
+            const char* name = a.name();
+            QName an;
+            if (!splitQName(name, an))
+                return "nome di attributo non valido " + shown(name);
+            if (auto fault = valueFault(a.value()))
+                return fault;
+            if (an.prefix.empty() ? an.local == "xmlns" : an.prefix == "xmlns") {
+                if (auto fault = declareFault(an.prefix.empty() ? std::string_view() : an.local,
+                                              an.prefix.empty(), a.value(), depth))
                     return fault;
             }
+            attributes_.push_back({an.prefix, an.local, name});
         }
         QName qname;
         if (!splitQName(element.name(), qname))
@@ -337,63 +399,57 @@ private:
         if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix)))
             return "prefisso non dichiarato " + shown(qname.prefix);
         if (*element.value())
-            if (auto fault = characterFault(element.value()))
+            if (auto fault = valueFault(element.value()))
                 return fault;
 
-        attributes_.clear();
-        for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view name = a.name();
-            QName an;
-            if (!splitQName(name, an))
-                return "nome di attributo non valido " + shown(name);
-            if (auto fault = characterFault(a.value()))
-                return fault;
-            // An attribute's expanded name: its namespace and local name; unprefixed ones are in
-            // none, xmlns declarations in a space of their own.
-            std::string_view space;
-            if (an.prefix.empty()) {
-                space = name == "xmlns" ? kXmlnsUri : std::string_view();
-            } else if (an.prefix == "xmlns") {
-                space = kXmlnsUri;
+        // An attribute's expanded name is its namespace and local name: unprefixed ones are in
+        // none, declarations in a space of their own.
+        for (auto& at : attributes_) {
+            if (at.space.empty()) {
+                if (at.local == "xmlns")
+                    at.space = kXmlnsUri;
+            } else if (at.space == "xmlns") {
+                at.space = kXmlnsUri;
+            } else if (const auto uri = bound(at.space)) {
+                at.space = *uri;
             } else {
-                const auto uri = bound(an.prefix);
-                if (!uri)
-                    return "prefisso non dichiarato " + shown(an.prefix);
-                space = *uri;
-            }
-            attributes_.push_back({space, an.local, name});
-        }
-        if (attributes_.size() > 1) {
-            auto sameName = [](const Attr& x, const Attr& y) { return x.space == y.space && x.local == y.local; };
-            if (attributes_.size() <= 8) {
-                for (std::size_t i = 0; i < attributes_.size(); ++i)
-                    for (std::size_t j = i + 1; j < attributes_.size(); ++j)
-                        if (sameName(attributes_[i], attributes_[j]))
-                            return "attributo ripetuto " + shown(attributes_[j].name);
-            } else {
-                std::sort(attributes_.begin(), attributes_.end(), [](const Attr& x, const Attr& y) {
-                    return x.space != y.space ? x.space < y.space : x.local < y.local;
-                });
-                const auto twice = std::adjacent_find(attributes_.begin(), attributes_.end(), sameName);
-                if (twice != attributes_.end())
-                    return "attributo ripetuto " + shown(twice->name);
+                return "prefisso non dichiarato " + shown(at.space);
             }
         }
+        if (attributes_.size() > 1)
+            if (auto twice = repeatedAttribute())
+                return "attributo ripetuto " + shown(*twice);
         return std::nullopt;
     }
 
-    std::optional<std::string> declareFault(std::string_view name, std::string_view uri, int depth)
+    // The name of an attribute whose expanded name an earlier one has, if any.
+    std::optional<std::string_view> repeatedAttribute()
     {
-        const std::string_view prefix = name.size() > 5 ? name.substr(6) : std::string_view();
-        const bool isDefault = name.size() == 5;
-        if (!isDefault && !isNcName(prefix))
-            return "nome di attributo non valido " + shown(name);
+        auto sameName = [](const Attr& x, const Attr& y) { return same(x.local, y.local) && same(x.space, y.space); };
+        if (attributes_.size() <= 8) {
+            for (std::size_t i = 0; i < attributes_.size(); ++i)
+                for (std::size_t j = i + 1; j < attributes_.size(); ++j)
+                    if (sameName(attributes_[i], attributes_[j]))
+                        return attributes_[j].name;
+            return std::nullopt;
+        }
+        std::sort(attributes_.begin(), attributes_.end(), [](const Attr& x, const Attr& y) {
+            return x.space != y.space ? x.space < y.space : x.local < y.local;
+        });
+        const auto twice = std::adjacent_find(attributes_.begin(), attributes_.end(), sameName);
+        if (twice == attributes_.end())
+            return std::nullopt;
+        return twice->name;
+    }
+
+    std::optional<std::string> declareFault(std::string_view prefix, bool isDefault, std::string_view uri, int depth)
+    {
         const bool wrong = isDefault ? uri == kXmlUri || uri == kXmlnsUri
                            : prefix == "xmlns"   ? true
                            : prefix == "xml"     ? uri != kXmlUri
                                                  : uri.empty() || uri == kXmlUri || uri == kXmlnsUri;
         if (wrong || !isUriReference(uri))
-            return "spazio dei nomi non valido per " + shown(name);
+            return "spazio dei nomi non valido per " + shown(isDefault ? "xmlns" : "xmlns:" + std::string(prefix));
         scope_.push_back({prefix, uri, depth});
         cachedUri_.reset();
         return std::nullopt;
@@ -402,13 +458,13 @@ private:
     // The namespace a prefix stands for here, or nothing when it is not declared.
     std::optional<std::string_view> bound(std::string_view prefix)
     {
-        if (prefix == "xml")
+        if (same(prefix, "xml"))
             return kXmlUri;
         // Nearly every name of a part has the same prefix: the last answer is kept.
-        if (cachedUri_ && prefix == cachedPrefix_)
+        if (cachedUri_ && same(prefix, cachedPrefix_))
             return cachedUri_;
         for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
-            if (it->prefix == prefix) {
+            if (same(it->prefix, prefix)) {
                 cachedPrefix_ = prefix;
                 cachedUri_ = it->uri;
                 return it->uri;
@@ -416,7 +472,8 @@ private:
         return std::nullopt;
     }
 
-    // Leaving a node at `depth`: the declarations it made go out of scope.
+    // Coming to a node at `depth`: declarations made at that depth or below are out of scope,
+    // as their elements are done with.
     void leave(int depth)
     {
         if (!scope_.empty() && scope_.back().depth >= depth) {
@@ -428,11 +485,14 @@ private:
     }
 
     struct Attr {
-        std::string_view space;
+        std::string_view space; // the prefix until resolved
         std::string_view local;
         std::string_view name;
     };
 
+    pugi::xml_node top_;
+    int roots_ = 0;
+    std::optional<std::string> fault_;
     std::vector<Binding> scope_;
     std::vector<Attr> attributes_;
     std::string_view cachedPrefix_;

@@ -144,10 +144,15 @@ void fillAndSave(const std::uint8_t* data, std::size_t size)
     auto& fields = model->mutableFields();
     if (fields.count() > 0) {
         auto& f = fields.at(0);
-        if (f.kind == wordauto::detail::FieldKind::CheckBox)
-            f.setChecked(!f.checked());
-        else
-            f.setResult("Compilato \xE2\x82\xAC <&>");
+        try {
+            if (f.kind == wordauto::detail::FieldKind::CheckBox)
+                f.setChecked(!f.checked());
+            else
+                f.setResult("Compilato \xE2\x82\xAC <&>");
+        } catch (const WordError&) {
+            // A field the library will not write (a text not among a list's entries, a result
+            // over several paragraphs) says so; the document still saves.
+        }
     }
     model->touchContent();
     std::string saved;

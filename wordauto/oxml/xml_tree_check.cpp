@@ -351,6 +351,9 @@ private:
     static std::optional<std::string> declarationFault(pugi::xml_node decl)
     {
         static const std::string bad = "dichiarazione XML non valida";
+        // A lenient parser takes <?XML ...?> for one too; it is written back as it was named.
+        if (std::strcmp(decl.name(), "xml") != 0)
+            return bad;
         auto a = decl.first_attribute();
         const std::string_view version = a.value();
         if (std::strcmp(a.name(), "version") != 0 || !version.starts_with("1.") || version.size() < 3

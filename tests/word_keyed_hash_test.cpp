@@ -59,9 +59,10 @@ TEST(KeyedHashTest, FoldsAsciiCapitalsAndNothingElse)
         std::string hashedAs;
     } cases[] = {
         {"Testo1", "testo1"},
-        {"AZaz09", "azaz09"},
-        {"@[`{", "@[`{"}, // next to the capitals: as they are
-        {"\xC1\xDA", "\xC1\xDA"}, // their low seven bits are capitals; not ASCII, not folded
+        {"AZaz09AZaz09", "azaz09azaz09"}, // a whole word of eight and a rest
+        {"@[`{@[`{@[", "@[`{@[`{@["}, // next to the capitals: as they are
+        // Their low seven bits are capitals, but they are not ASCII: not folded.
+        {"\xC1\xDA\xC1\xDA\xC1\xDA\xC1\xDA\xC1\xDA", "\xC1\xDA\xC1\xDA\xC1\xDA\xC1\xDA\xC1\xDA"},
         {"Perché", "perché"},
         {longName + "X", std::string(100, 'q') + "x"},
     };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 required=(
     cmake g++ make pkg-config
-    qt6-base-dev libzip-dev libpugixml-dev
+    qt6-base-dev libzip-dev libpugixml-dev libsodium-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unzip zip xvfb xauth
     libchm-dev fp-utils libxml2-dev

@@ -1,85 +1,41 @@
 #include "wordauto/keyed_hash.h"
 
-#include <chrono>
-#include <random>
+#include "wordauto/word_error.h"
 
-#include <unistd.h>
+#include <sodium.h>
+
+#include <bit>
+#include <cstring>
+#include <memory>
 
 namespace wordauto::detail {
 
-namespace {
-
-struct Key {
-    std::uint64_t k0;
-    std::uint64_t k1;
-};
-
-Key drawKey()
-{
-    try {
-        std::random_device rd;
-        auto word = [&] { return (static_cast<std::uint64_t>(rd()) << 32) ^ rd(); };
-        return {word(), word()};
-    } catch (...) {
-        // No entropy source: what differs from run to run and cannot be read from a file.
-        const auto now = static_cast<std::uint64_t>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count());
-        const auto place = reinterpret_cast<std::uintptr_t>(&now);
-        std::seed_seq seq{now, now >> 32, static_cast<std::uint64_t>(::getpid()),
-                          static_cast<std::uint64_t>(place), static_cast<std::uint64_t>(place) >> 32};
-        std::mt19937_64 gen(seq);
-        return {gen(), gen()};
-    }
-}
-
-const Key& key()
-{
-    static const Key k = drawKey();
-    return k;
-}
-
-constexpr std::uint64_t rotl(std::uint64_t x, int b) { return (x << b) | (x >> (64 - b)); }
-
-struct State {
-    std::uint64_t v0, v1, v2, v3;
-
-    void round()
-    {
-        v0 += v1;
-        v1 = rotl(v1, 13);
-        v1 ^= v0;
-        v0 = rotl(v0, 32);
-        v2 += v3;
-        v3 = rotl(v3, 16);
-        v3 ^= v2;
-        v0 += v3;
-        v3 = rotl(v3, 21);
-        v3 ^= v0;
-        v2 += v1;
-        v1 = rotl(v1, 17);
-        v1 ^= v2;
-        v2 = rotl(v2, 32);
-    }
-
-    void absorb(std::uint64_t m)
-    {
-        v3 ^= m;
-        round();
-        v0 ^= m;
-    }
-};
-
-} // namespace
+static_assert(std::tuple_size_v<NameHashKey> == crypto_shorthash_KEYBYTES);
 
 namespace {
 
-// Up to 8 bytes of the name as one word, ASCII capitals made small all at once: a byte is a
-// capital when adding to its low 7 bits carries past 'A' - 1 but not past 'Z'.
-std::uint64_t foldedWord(const char* p, std::size_t n)
+// Drawn on first use, once: a function-local static is initialised by one thread while the
+// others wait. A failure throws, leaving the static unset, so a later call tries again. A
+// library does not end the process it lives in: the hash is only reached while a document is
+// opened or read, whose failures already reach the user as a WordError.
+const NameHashKey& processKey()
 {
-    std::uint64_t w = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    static const NameHashKey key = [] {
+        if (sodium_init() < 0)
+            throw WordError("La libreria libsodium non si è avviata: impossibile leggere i nomi "
+                            "del documento in modo sicuro");
+        NameHashKey k;
+        randombytes_buf(k.data(), k.size());
+        return k;
+    }();
+    return key;
+}
+
+// Eight bytes of a name with its ASCII capitals made small all at once: a byte is a capital
+// when adding to its low 7 bits carries past 'A' - 1 but not past 'Z', and its own top bit is
+// clear.
+std::uint64_t foldedWord(std::uint64_t w)
+{
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     const std::uint64_t low = w & (0x7F * kOnes);
     const std::uint64_t capital = (low + (0x80 - 'A') * kOnes) & ~(low + (0x80 - 'Z' - 1) * kOnes) & ~w
@@ -87,23 +43,48 @@ std::uint64_t foldedWord(const char* p, std::size_t n)
     return w | (capital >> 2);
 }
 
+std::uint64_t hashWith(std::string_view name, const NameHashKey& key)
+{
+    // crypto_shorthash reads the bytes as they are: the name is folded into a copy first, word
+    // by word, the last one padded (the copy has room for it), on the stack for names of
+    // ordinary length.
+    unsigned char onStack[64];
+    std::unique_ptr<unsigned char[]> onHeap;
+    unsigned char* folded = onStack;
+    const std::size_t whole = name.size() & ~std::size_t{7};
+    if (whole + 8 > sizeof onStack) {
+        onHeap.reset(new unsigned char[whole + 8]);
+        folded = onHeap.get();
+    }
+    std::uint64_t w;
+    for (std::size_t i = 0; i < whole; i += 8) {
+        std::memcpy(&w, name.data() + i, 8);
+        w = foldedWord(w);
+        std::memcpy(folded + i, &w, 8);
+    }
+    w = 0;
+    for (std::size_t i = whole; i < name.size(); ++i)
+        w |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[i])) << (8 * (i - whole));
+    w = foldedWord(w);
+    std::memcpy(folded + whole, &w, 8);
+    unsigned char out[crypto_shorthash_BYTES];
+    crypto_shorthash(out, folded, name.size(), key.data());
+    std::uint64_t h;
+    std::memcpy(&h, out, sizeof h);
+    // The bytes are the hash's little-endian form.
+    return std::endian::native == std::endian::little ? h : __builtin_bswap64(h);
+}
+
 } // namespace
 
 std::uint64_t keyedNameHash(std::string_view name)
 {
-    const Key& k = key();
-    State s{k.k0 ^ 0x736f6d6570736575ull, k.k1 ^ 0x646f72616e646f6dull,
-            k.k0 ^ 0x6c7967656e657261ull, k.k1 ^ 0x7465646279746573ull};
-    const std::size_t whole = name.size() & ~std::size_t{7};
-    for (std::size_t i = 0; i < whole; i += 8)
-        s.absorb(foldedWord(name.data() + i, 8));
-    s.absorb(foldedWord(name.data() + whole, name.size() - whole)
-             | static_cast<std::uint64_t>(name.size()) << 56);
-    s.v2 ^= 0xff;
-    s.round();
-    s.round();
-    s.round();
-    return s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
+    return hashWith(name, processKey());
+}
+
+std::uint64_t keyedNameHash(std::string_view name, const NameHashKey& key)
+{
+    return hashWith(name, key);
 }
 
 } // namespace wordauto::detail

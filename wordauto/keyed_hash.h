@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,10 +9,16 @@
 namespace wordauto::detail {
 
 // A hash of a name that ignores ASCII case, keyed with a secret drawn once per process
-// (SipHash-1-3). Names come from files nobody here wrote: with a hash known in advance, a file
-// could hold thousands of names that fall on one slot of an index and make every lookup a
-// scan. Not knowing the key, it cannot aim.
+// (libsodium's crypto_shorthash). Names come from files nobody here wrote: with a hash known
+// in advance, a file could hold thousands of names that fall on one slot of an index and make
+// every lookup a scan. Not knowing the key, it cannot aim.
+// The first call in a process draws the key; it throws WordError when libsodium cannot start.
 std::uint64_t keyedNameHash(std::string_view name);
+
+using NameHashKey = std::array<unsigned char, 16>;
+
+// The same hash under a key of the caller's, so that it can be checked against known values.
+std::uint64_t keyedNameHash(std::string_view name, const NameHashKey& key);
 
 // For hash tables keyed by names that come from a file.
 struct KeyedNameHash {

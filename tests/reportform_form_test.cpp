@@ -249,6 +249,35 @@ TEST_F(ReportFormTest, SelectingInReportsLoadsAndEachFailureIsShownOnceInInfo)
     EXPECT_TRUE(MessageBoxLog::shown().empty());
 }
 
+TEST_F(ReportFormTest, CodesWithAccentsListInCapitalsAndLoadTheirFile)
+{
+    const struct {
+        const char* file;
+        const char* mask;
+        const char* code;
+    } cases[] = {
+        {"città.txt", "*.TXT", "CITTÀ"},
+        {"città.txt", "C?TT?.TXT", "CITTÀ"},
+        {"Perché.Txt", "perch?.txt", "PERCHÉ"},
+        {"straße.txt", "*.txt", "STRAßE"}, // one capital for one letter: ß has none
+        {"οδός.txt", "*.TXT", "ΟΔΌΣ"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        fs::remove_all(dir_);
+        fs::create_directory(dir_);
+        write(c.file, definition("X"));
+        MessageBoxLog::clear();
+        GWrprt form(nullptr, folder());
+        form.MTDGetData0({QString::fromUtf8(c.mask)});
+        EXPECT_EQ(items(form.CCOD), QStringList{QString::fromUtf8(c.code)});
+        EXPECT_EQ(form.cCodSel, QString::fromUtf8(c.code));
+        EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione X"));
+        EXPECT_TRUE(form.PBAVVIA->isEnabled());
+        EXPECT_TRUE(MessageBoxLog::shown().empty());
+    }
+}
+
 TEST_F(ReportFormTest, SelectingInArchiviLoadsNothing)
 {
     write("ALFA.TXT", definition("ALFA"));

@@ -75,10 +75,10 @@ GWrprt& GWrprt::MTDGetData0(const QStringList& aMasks)
 bool GWrprt::MTDGetData1()
 {
     const QList<QListWidgetItem*> selected = CCOD->selectedItems();
-    const QString code = selected.isEmpty() ? QString() : selected.first()->text();
-    // The code loaded last, or tried: nothing to do, even after a failure.
-    if (code == cCodSel)
+    // No code selected, or the code loaded last, or tried: nothing to do, even after a failure.
+    if (selected.isEmpty() || selected.first()->text() == cCodSel)
         return true;
+    const QString code = selected.first()->text();
 
     resetDefinition();
     cCodSel = code;

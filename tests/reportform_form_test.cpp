@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <functional>
+
 
 namespace {
 
@@ -245,6 +247,68 @@ TEST_F(ReportFormTest, SelectingInReportsLoadsAndEachFailureIsShownOnceInInfo)
     MessageBoxLog::clear();
     clickRow(form.CCOD, 0);
     EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
+    EXPECT_TRUE(form.PBAVVIA->isEnabled());
+    EXPECT_TRUE(MessageBoxLog::shown().empty());
+}
+
+TEST_F(ReportFormTest, TheUserMovesTheSelectionOfACodeButNeverClearsIt)
+{
+    write("ALFA.TXT", definition("ALFA"));
+    write("BETA.TXT", definition("BETA"));
+    GWrprt form(nullptr, folder());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.MTDGetData0({QStringLiteral("*.TXT")});
+    clickRow(form.CCOD, 1);
+    ASSERT_EQ(form.cCodSel, QStringLiteral("BETA"));
+    QWidget* viewport = form.CCOD->viewport();
+    const QPoint onBeta = form.CCOD->visualItemRect(form.CCOD->item(1)).center();
+    const QPoint belowTheCodes(onBeta.x(), form.CCOD->visualItemRect(form.CCOD->item(1)).bottom() + 20);
+    ASSERT_TRUE(viewport->rect().contains(belowTheCodes));
+    ASSERT_FALSE(form.CCOD->indexAt(belowTheCodes).isValid());
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } gestures[] = {
+        {"a click below the last code", [&] { QTest::mouseClick(viewport, Qt::LeftButton, {}, belowTheCodes); }},
+        {"a Ctrl+click there", [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, belowTheCodes); }},
+        {"a Ctrl+click on the selected code", [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, onBeta); }},
+        {"Ctrl+Space on it", [&] { QTest::keyClick(form.CCOD, Qt::Key_Space, Qt::ControlModifier); }},
+        {"a drag from it to below the codes",
+         [&] {
+             QTest::mousePress(viewport, Qt::LeftButton, {}, onBeta);
+             QTest::mouseMove(viewport, belowTheCodes);
+             QTest::mouseRelease(viewport, Qt::LeftButton, {}, belowTheCodes);
+         }},
+    };
+    for (const auto& g : gestures) {
+        SCOPED_TRACE(g.what);
+        MessageBoxLog::clear();
+        g.act();
+        EXPECT_EQ(items(form.CCOD).at(form.CCOD->currentRow()), QStringLiteral("BETA"));
+        ASSERT_EQ(form.CCOD->selectedItems().size(), 1);
+        EXPECT_EQ(form.CCOD->selectedItems().first()->text(), QStringLiteral("BETA"));
+        EXPECT_EQ(form.cCodSel, QStringLiteral("BETA"));
+        EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione BETA"));
+        EXPECT_EQ(items(form.CARC), QStringList{"BETA.DBF"});
+        EXPECT_EQ(form.cSort, QStringLiteral("CODICE"));
+        EXPECT_TRUE(form.PBAVVIA->isEnabled());
+        EXPECT_TRUE(MessageBoxLog::shown().empty());
+    }
+
+    // A Ctrl+click on another code still moves the selection there.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                      form.CCOD->visualItemRect(form.CCOD->item(0)).center());
+    EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
+
+    // A host that clears the selection gets no load of an empty code.
+    form.CCOD->clearSelection();
+    EXPECT_TRUE(form.CCOD->selectedItems().isEmpty());
+    EXPECT_TRUE(form.MTDGetData1());
+    EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
+    EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione ALFA"));
+    EXPECT_EQ(items(form.CARC), QStringList{"ALFA.DBF"});
     EXPECT_TRUE(form.PBAVVIA->isEnabled());
     EXPECT_TRUE(MessageBoxLog::shown().empty());
 }

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
@@ -340,6 +341,41 @@ TEST_F(ReportFormTest, CodesWithAccentsListInCapitalsAndLoadTheirFile)
         EXPECT_TRUE(form.PBAVVIA->isEnabled());
         EXPECT_TRUE(MessageBoxLog::shown().empty());
     }
+}
+
+TEST_F(ReportFormTest, ArchiviShowsWholeNamesAndScrollsWhereTheyAreWider)
+{
+    write("LUNGO.TXT", definition("CANTIERI"));
+    write("CORTO.TXT", definition("A"));
+    GWrprt form(nullptr, folder());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.MTDGetData0({QStringLiteral("LUNGO.TXT"), QStringLiteral("CORTO.TXT")});
+    const QRect box = dialogUnitsToPixels(dialogFont(), 242, 78, 56, 72);
+    const struct {
+        int row;
+        const char* name;
+        bool scrolls;
+    } cases[] = {{1, "CANTIERI.DBF", true}, {0, "A.DBF", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clickRow(form.CCOD, c.row);
+        QApplication::processEvents();
+        ASSERT_EQ(items(form.CARC), QStringList{c.name});
+        EXPECT_EQ(form.CARC->geometry(), box);
+        EXPECT_EQ(form.CARC->textElideMode(), Qt::ElideNone);
+        const int textWidth = form.CARC->fontMetrics().horizontalAdvance(QString::fromLatin1(c.name));
+        EXPECT_GE(form.CARC->visualItemRect(form.CARC->item(0)).width(), textWidth);
+        // The name with its margins is wider than the box, or not, as the case says.
+        EXPECT_EQ(form.CARC->sizeHintForColumn(0) > form.CARC->viewport()->width(), c.scrolls);
+        EXPECT_EQ(form.CARC->horizontalScrollBar()->isVisible(), c.scrolls);
+    }
+    // Scrolled to its end, the name's last letters are in sight.
+    clickRow(form.CCOD, 1);
+    QApplication::processEvents();
+    form.CARC->horizontalScrollBar()->setValue(form.CARC->horizontalScrollBar()->maximum());
+    EXPECT_GT(form.CARC->horizontalScrollBar()->value(), 0);
+    EXPECT_LE(form.CARC->visualItemRect(form.CARC->item(0)).right(), form.CARC->viewport()->width());
 }
 
 TEST_F(ReportFormTest, SelectingInArchiviLoadsNothing)

@@ -41,7 +41,7 @@ void Engine::loadDossierTree()
     const framework::FolderListing listing(folder);
     for (char d = '0'; d <= '9'; ++d)
         for (const auto& name : listing.matching(std::string(1, d) + ".??.??.DOC"))
-            state_.aDossierLists.push_back(name.substr(0, 7));
+            state_.aDossierLists.push_back(name.substr(0, name.size() - 4)); // a "?" may take more than a byte
 
     for (const auto& row : state_.aSectionIndex)
         frame_.treeAddItem(row.parent, TreeItem{row.symbol, row.number + " - " + row.title,

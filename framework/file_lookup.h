@@ -12,4 +12,5 @@ using vendrik::FolderLookup;
 using vendrik::joinPath;
 using vendrik::listFiles;
 using vendrik::matchesPattern;
+using vendrik::upperCaseName;
 } // namespace framework

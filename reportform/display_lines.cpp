@@ -8,26 +8,27 @@ namespace {
 
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+    return c == u' ';
 }
 
-// Calls `take` with each line of `text` as divided at line ends.
+// Calls `take` with each line of `text`: the text is its lines joined by CR LF, so a CR LF that
+// closes the text is followed by an empty last line; "" has no line. A CR or LF alone is a
+// character of its line.
 template <typename F>
 bool forEachLine(const QString& text, F&& take)
 {
-    const qsizetype n = text.size();
+    if (text.isEmpty())
+        return true;
+    const QStringView all(text);
     qsizetype start = 0;
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        if (!take(QStringView(text).mid(start, end - start)))
+    while (true) {
+        const qsizetype end = all.indexOf(u"\r\n", start);
+        if (!take(all.mid(start, (end < 0 ? all.size() : end) - start)))
             return false;
-        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
+        if (end < 0)
+            return true;
+        start = end + 2;
     }
-    return true;
 }
 
 // Tabs expanded; without wrap nothing past `limit` columns is built, so a huge line costs no

@@ -9,8 +9,8 @@
 
 namespace vendrik {
 
-// A text is divided into lines at each line end (CR LF, and a lone CR or LF as well); a line end
-// that closes the text starts no further line, so "" has no line and "a\r\n" one.
+// A text is divided into lines at each CR LF pair: it is its lines joined by CR LF, so "a\r\n"
+// holds the lines "a" and "", and "" none. A CR or LF alone is a character of its line.
 //
 // Display lines of a width: a tab goes to the next column that is a multiple of the tab size;
 // without wrap a line keeps its first `lineLen` columns, with wrap it goes on over further
@@ -19,7 +19,7 @@ namespace vendrik {
 VENDRIK_EXPORT void forEachDisplayLine(const QString& text, int lineLen, int tabSize, bool wrap,
                                        const std::function<bool(const QString&)>& take);
 
-// Blanks, tabs and line ends removed at both ends, or at the end only.
+// Blanks (spaces) removed at both ends, or at the end only; tabs and line ends stay.
 VENDRIK_EXPORT QString trimBlanks(const QString& text);
 VENDRIK_EXPORT QString trimTrailingBlanks(const QString& text);
 

@@ -21,12 +21,12 @@ namespace {
 std::string local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromLocal(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-// The code of a listed file: its name up to its first point, in capitals. A name without a
-// point is a code as a whole.
-QString codeOf(const QString& fileName)
+// The code of a listed file: its name up to its first point, in capitals as the file lookup
+// takes them, so that the code's file is found again. A name without a point is a code as a
+// whole.
+QString codeOf(const std::string& fileName)
 {
-    const qsizetype point = fileName.indexOf(u'.');
-    return (point < 0 ? fileName : fileName.left(point)).toUpper();
+    return fromLocal(upperCaseName(fileName.substr(0, fileName.find('.'))));
 }
 
 } // namespace
@@ -57,7 +57,7 @@ GWrprt& GWrprt::MTDGetData0(const QStringList& aMasks)
         const QString folder = pattern.left(slash + 1);
         const QString names = pattern.mid(slash + 1);
         for (const std::string& name : listFiles(local(folder), local(names), true))
-            codes.append(codeOf(fromLocal(name)));
+            codes.append(codeOf(name));
     }
     {
         // Filling and the first selection are the program's, not the user's: no event.
@@ -75,10 +75,10 @@ GWrprt& GWrprt::MTDGetData0(const QStringList& aMasks)
 bool GWrprt::MTDGetData1()
 {
     const QList<QListWidgetItem*> selected = CCOD->selectedItems();
-    const QString code = selected.isEmpty() ? QString() : selected.first()->text();
-    // The code loaded last, or tried: nothing to do, even after a failure.
-    if (code == cCodSel)
+    // No code selected, or the code loaded last, or tried: nothing to do, even after a failure.
+    if (selected.isEmpty() || selected.first()->text() == cCodSel)
         return true;
+    const QString code = selected.first()->text();
 
     resetDefinition();
     cCodSel = code;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <algorithm>
 
 namespace {
@@ -83,6 +85,91 @@ TEST_F(FileLookupTest, OneListingFilteredGivesWhatEachPatternListsAndNothingThat
     auto now = framework::listFiles(dir_.string(), "1.??.??.DOC");
     std::erase(now, "1.01.04.DOC");
     EXPECT_EQ(listing.matching("1.??.??.DOC"), now);
+}
+
+// Every letter, not only ASCII ones: names and masks are matched character by character.
+TEST(FileNameMatchTest, MasksMatchWhateverTheCaseOfAnyLetterOneCharacterForAQuestionMark)
+{
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"città.txt", "CITTÀ.TXT", true},
+        {"CITTÀ.TXT", "città.txt", true},
+        {"città.txt", "citta.txt", false},       // an accent is no case
+        {"città.txt", "citt?.txt", true},        // "?" takes the whole à, two bytes
+        {"città.txt", "citt??.txt", false},
+        {"città.txt", "c*À.TXT", true},
+        {"perché.doc", "PERCH?.DOC", true},
+        {"ÉLÈVE.TXT", "élève.txt", true},
+        {"ΣΟΦΊΑ.TXT", "σοφία.txt", true},        // Greek
+        {"ΟΔΌΣ.TXT", "οδός.txt", true},          // a final sigma is a sigma
+        {"straße.txt", "STRAẞE.TXT", true},      // the capital sharp s
+        {"straße.txt", "STRASSE.TXT", false},    // one character is not two
+        {"straße.txt", "stra?e.txt", true},
+        {"\xe2\x84\xaa.txt", "k.txt", true},     // the Kelvin sign
+        {"\xc5\xbf.txt", "S.TXT", true},          // the long s
+        {"\xc4\xb1.txt", "I.TXT", true},          // the dotless i, as it is capitalised
+        {"caf\xe9.txt", "caf\xe9.txt", true},     // no UTF-8: the byte matches itself
+        {"caf\xe9.txt", "CAF\xe9.TXT", true},
+        {"caf\xe9.txt", "café.txt", false},
+        {"caf\xe9.txt", "caf\xc9.txt", false},    // nor is it folded as a Latin-1 letter
+        {"caf\xe9.txt", "caf?.txt", true},         // a stray byte is one character
+        {"caf\xc3.txt", "caf?.txt", true},         // a character cut short
+        {"caf\xc3\xa9", "caf\xc3", false},
+        {"\xed\xa0\x80.txt", "???.txt", true},    // a surrogate, byte by byte
+        {"\xc0\xaf", "/", false},                 // an overlong "/" is no "/"
+        {"1.01.02.doc", "1.??.??.DOC", true},
+        {"1.0à.02.doc", "1.??.??.DOC", true},
+        {"1.01.02.doc", "1.?.??.DOC", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " ~ " + c.pattern);
+        EXPECT_EQ(framework::matchesPattern(c.name, c.pattern), c.matches);
+    }
+}
+
+// A code is a name in capitals; the lookup must find the name by it, for every character.
+TEST(FileNameMatchTest, EveryCharacterInCapitalsMatchesItself)
+{
+    std::string failed;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const std::string name = QString::fromUcs4(&c, 1).toStdString();
+        if (!framework::matchesPattern(framework::upperCaseName(name), name) && failed.size() < 200)
+            failed += " U+" + QString::number(uint(c), 16).toStdString();
+    }
+    EXPECT_EQ(failed, "");
+    EXPECT_EQ(framework::upperCaseName("città\xe9ß.txt"), "CITTÀ\xe9ß.TXT"); // stray bytes stay
+}
+
+TEST_F(FileLookupTest, NamesWithAccentsAreFoundAndListedByAnyCase)
+{
+    for (const char* f : {"città.txt", "PERCHÉ.DOC", "caf\xe9.txt", "1.0à.01.doc"})
+        writeFile(dir_ / f, "x");
+    const framework::FolderLookup lookup(dir_.string());
+    const struct {
+        const char* name;
+        const char* found;
+    } cases[] = {
+        {"CITTÀ.TXT", "città.txt"},
+        {"perché.doc", "PERCHÉ.DOC"},
+        {"CAF\xe9.TXT", "caf\xe9.txt"},
+        {"CAFÉ.TXT", nullptr},
+        {"1.0À.01.DOC", "1.0à.01.doc"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto expected = c.found ? std::optional(framework::joinPath(dir_.string(), c.found)) : std::nullopt;
+        EXPECT_EQ(framework::findFile(dir_.string(), c.name), expected);
+        EXPECT_EQ(lookup.findFile(c.name), expected);
+    }
+    const framework::FolderListing listing(dir_.string());
+    EXPECT_EQ(listing.matching("C?TT?.TXT"), std::vector<std::string>{"città.txt"});
+    EXPECT_EQ(framework::listFiles(dir_.string(), "PERCH?.*"), std::vector<std::string>{"PERCHÉ.DOC"});
+    EXPECT_EQ(listing.matching("1.??.??.DOC"), std::vector<std::string>{"1.0à.01.doc"});
 }
 
 } // namespace

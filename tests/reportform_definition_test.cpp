@@ -2,6 +2,7 @@
 // what reading a definition file does with damaged or huge files.
 #include "reportform/definition.h"
 #include "reportform/display_lines.h"
+#include "reportform/gwrprt.h"
 #include "tests/qstring_printer.h"
 #include "tests/test_support.h"
 
@@ -80,10 +81,10 @@ TEST(DisplayLinesTest, MemoSplitsPadsWrapsAndExpandsTabs)
         {"a\tb", 8, 3, false, false, {"a  b    "}},
         {"a\r\n\r\nb", 3, 4, false, false, {"a  ", "b  "}},
         {"a\r\n\r\nb", 3, 4, false, true, {"a  ", "   ", "b  "}},
-        {"a\r\n", 2, 4, false, true, {"a "}},
+        {"a\r\n", 2, 4, false, true, {"a ", "  "}}, // the lines "a" and "" joined
         {"   \r\n", 2, 4, false, false, {}},
         {"", 4, 4, false, true, {}},
-        {"a\nb\rc", 1, 4, false, false, {"a", "b", "c"}},
+        {"a\nb\rc", 6, 4, false, false, {"a\nb\rc "}}, // only CR LF divides
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -114,6 +115,53 @@ TEST(DisplayLinesTest, MemToStrJoinsLinesAndKeepsATrailingSeparator)
                   QString::fromLatin1(c.expected));
     }
     EXPECT_EQ(memoToString(QStringLiteral("a\r\n\r\nb")), QStringLiteral("ab"));
+}
+
+// The host's operations on texts given as their lines joined by CR LF: only blanks are blanks.
+TEST(DisplayLinesTest, TheHostsTextOperationsDivideAtCrLfAndTrimOnlyBlanks)
+{
+    const QString CRLF = QStringLiteral("\r\n");
+    const auto lines = [&](const QStringList& l) { return l.join(CRLF); };
+    const struct {
+        const char* what;
+        QString memo;
+        bool keepEmpty;
+        QString sep;
+        QString expected;
+    } joins[] = {
+        {"a, , b, joined by CR LF", lines({"a", "", "b", ""}), false, CRLF, QStringLiteral("a\r\nb\r\n")},
+        {"the same keeping empty lines", lines({"a", "", "b", ""}), true, CRLF, QStringLiteral("a\r\n\r\nb\r\n")},
+        {"a, (empty), b by comma", lines({"a", "", "b"}), false, QStringLiteral(", "), QStringLiteral("a, b")},
+        {"the same keeping empty lines", lines({"a", "", "b"}), true, QStringLiteral(", "), QStringLiteral("a, , b")},
+        {"a, (empty): the comma stays", lines({"a", ""}), false, QStringLiteral(", "), QStringLiteral("a,")},
+        {"tabs stay", lines({"\ta\t", "b \t "}), false, QStringLiteral("|"), QStringLiteral("\ta\t|b \t")},
+        {"a lone CR or LF stays in its line", lines({"a\nb  ", "c\r"}), false, QStringLiteral(","), QStringLiteral("a\nb,c\r")},
+        {"a line of blanks is blank", lines({"a", "   ", "b"}), false, QStringLiteral(","), QStringLiteral("a,b")},
+        {"blanks around the result go", lines({"  a", "b  "}), false, QStringLiteral(" "), QStringLiteral("a b")},
+        {"a line end the separator leaves at the start stays", lines({"", "a"}), true, CRLF, QStringLiteral("\r\na")},
+    };
+    for (const auto& c : joins) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(GWrprt::MTDMem2Str(c.memo, c.keepEmpty, c.sep), c.expected);
+    }
+    EXPECT_EQ(GWrprt::MTDMem2Str(lines({"a", "", "b", ""})), QStringLiteral("ab"));
+
+    const struct {
+        const char* what;
+        QString text;
+        bool keepEmpty;
+        QStringList expected;
+    } splits[] = {
+        {"a, , b, joined by CR LF", lines({"a", "", "b", ""}), false, {"a  ", "b  "}},
+        {"the same keeping empty lines", lines({"a", "", "b", ""}), true, {"a  ", "   ", "b  ", "   "}},
+        {"a line of a CR is not blank", lines({"\r", "x"}), false, {"\r  ", "x  "}},
+        {"a line of a tab is blank", lines({"\t", "x"}), false, {"x  "}},
+        {"a CR LF divides where a lone LF does not", QStringLiteral("a\nb\r\nc"), false, {"a\nb", "c  "}},
+    };
+    for (const auto& c : splits) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(GWrprt::MTDmemo(c.text, 3, 2, false, c.keepEmpty), c.expected);
+    }
 }
 
 TEST(DefinitionParseTest, EachMissingOrMisplacedBlockHasItsMessageAndEndsTheParse)

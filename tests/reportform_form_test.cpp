@@ -19,9 +19,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
+
+#include <functional>
 
 
 namespace {
@@ -247,6 +250,132 @@ TEST_F(ReportFormTest, SelectingInReportsLoadsAndEachFailureIsShownOnceInInfo)
     EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
     EXPECT_TRUE(form.PBAVVIA->isEnabled());
     EXPECT_TRUE(MessageBoxLog::shown().empty());
+}
+
+TEST_F(ReportFormTest, TheUserMovesTheSelectionOfACodeButNeverClearsIt)
+{
+    write("ALFA.TXT", definition("ALFA"));
+    write("BETA.TXT", definition("BETA"));
+    GWrprt form(nullptr, folder());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.MTDGetData0({QStringLiteral("*.TXT")});
+    clickRow(form.CCOD, 1);
+    ASSERT_EQ(form.cCodSel, QStringLiteral("BETA"));
+    QWidget* viewport = form.CCOD->viewport();
+    const QPoint onBeta = form.CCOD->visualItemRect(form.CCOD->item(1)).center();
+    const QPoint belowTheCodes(onBeta.x(), form.CCOD->visualItemRect(form.CCOD->item(1)).bottom() + 20);
+    ASSERT_TRUE(viewport->rect().contains(belowTheCodes));
+    ASSERT_FALSE(form.CCOD->indexAt(belowTheCodes).isValid());
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } gestures[] = {
+        {"a click below the last code", [&] { QTest::mouseClick(viewport, Qt::LeftButton, {}, belowTheCodes); }},
+        {"a Ctrl+click there", [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, belowTheCodes); }},
+        {"a Ctrl+click on the selected code", [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, onBeta); }},
+        {"Ctrl+Space on it", [&] { QTest::keyClick(form.CCOD, Qt::Key_Space, Qt::ControlModifier); }},
+        {"a drag from it to below the codes",
+         [&] {
+             QTest::mousePress(viewport, Qt::LeftButton, {}, onBeta);
+             QTest::mouseMove(viewport, belowTheCodes);
+             QTest::mouseRelease(viewport, Qt::LeftButton, {}, belowTheCodes);
+         }},
+    };
+    for (const auto& g : gestures) {
+        SCOPED_TRACE(g.what);
+        MessageBoxLog::clear();
+        g.act();
+        EXPECT_EQ(items(form.CCOD).at(form.CCOD->currentRow()), QStringLiteral("BETA"));
+        ASSERT_EQ(form.CCOD->selectedItems().size(), 1);
+        EXPECT_EQ(form.CCOD->selectedItems().first()->text(), QStringLiteral("BETA"));
+        EXPECT_EQ(form.cCodSel, QStringLiteral("BETA"));
+        EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione BETA"));
+        EXPECT_EQ(items(form.CARC), QStringList{"BETA.DBF"});
+        EXPECT_EQ(form.cSort, QStringLiteral("CODICE"));
+        EXPECT_TRUE(form.PBAVVIA->isEnabled());
+        EXPECT_TRUE(MessageBoxLog::shown().empty());
+    }
+
+    // A Ctrl+click on another code still moves the selection there.
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                      form.CCOD->visualItemRect(form.CCOD->item(0)).center());
+    EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
+
+    // A host that clears the selection gets no load of an empty code.
+    form.CCOD->clearSelection();
+    EXPECT_TRUE(form.CCOD->selectedItems().isEmpty());
+    EXPECT_TRUE(form.MTDGetData1());
+    EXPECT_EQ(form.cCodSel, QStringLiteral("ALFA"));
+    EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione ALFA"));
+    EXPECT_EQ(items(form.CARC), QStringList{"ALFA.DBF"});
+    EXPECT_TRUE(form.PBAVVIA->isEnabled());
+    EXPECT_TRUE(MessageBoxLog::shown().empty());
+}
+
+TEST_F(ReportFormTest, CodesWithAccentsListInCapitalsAndLoadTheirFile)
+{
+    const struct {
+        const char* file;
+        const char* mask;
+        const char* code;
+    } cases[] = {
+        {"città.txt", "*.TXT", "CITTÀ"},
+        {"città.txt", "C?TT?.TXT", "CITTÀ"},
+        {"Perché.Txt", "perch?.txt", "PERCHÉ"},
+        {"straße.txt", "*.txt", "STRAßE"}, // one capital for one letter: ß has none
+        {"οδός.txt", "*.TXT", "ΟΔΌΣ"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        fs::remove_all(dir_);
+        fs::create_directory(dir_);
+        write(c.file, definition("X"));
+        MessageBoxLog::clear();
+        GWrprt form(nullptr, folder());
+        form.MTDGetData0({QString::fromUtf8(c.mask)});
+        EXPECT_EQ(items(form.CCOD), QStringList{QString::fromUtf8(c.code)});
+        EXPECT_EQ(form.cCodSel, QString::fromUtf8(c.code));
+        EXPECT_EQ(form.CDES->toPlainText(), QStringLiteral("Descrizione X"));
+        EXPECT_TRUE(form.PBAVVIA->isEnabled());
+        EXPECT_TRUE(MessageBoxLog::shown().empty());
+    }
+}
+
+TEST_F(ReportFormTest, ArchiviShowsWholeNamesAndScrollsWhereTheyAreWider)
+{
+    write("LUNGO.TXT", definition("CANTIERI"));
+    write("CORTO.TXT", definition("A"));
+    GWrprt form(nullptr, folder());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.MTDGetData0({QStringLiteral("LUNGO.TXT"), QStringLiteral("CORTO.TXT")});
+    const QRect box = dialogUnitsToPixels(dialogFont(), 242, 78, 56, 72);
+    const struct {
+        int row;
+        const char* name;
+        bool scrolls;
+    } cases[] = {{1, "CANTIERI.DBF", true}, {0, "A.DBF", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clickRow(form.CCOD, c.row);
+        QApplication::processEvents();
+        ASSERT_EQ(items(form.CARC), QStringList{c.name});
+        EXPECT_EQ(form.CARC->geometry(), box);
+        EXPECT_EQ(form.CARC->textElideMode(), Qt::ElideNone);
+        const int textWidth = form.CARC->fontMetrics().horizontalAdvance(QString::fromLatin1(c.name));
+        EXPECT_GE(form.CARC->visualItemRect(form.CARC->item(0)).width(), textWidth);
+        // The name with its margins is wider than the box, or not, as the case says.
+        EXPECT_EQ(form.CARC->sizeHintForColumn(0) > form.CARC->viewport()->width(), c.scrolls);
+        EXPECT_EQ(form.CARC->horizontalScrollBar()->isVisible(), c.scrolls);
+    }
+    // Scrolled to its end, the name's last letters are in sight.
+    clickRow(form.CCOD, 1);
+    QApplication::processEvents();
+    form.CARC->horizontalScrollBar()->setValue(form.CARC->horizontalScrollBar()->maximum());
+    EXPECT_GT(form.CARC->horizontalScrollBar()->value(), 0);
+    EXPECT_LE(form.CARC->visualItemRect(form.CARC->item(0)).right(), form.CARC->viewport()->width());
 }
 
 TEST_F(ReportFormTest, SelectingInArchiviLoadsNothing)

@@ -5,22 +5,104 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <QChar>
+#include <QStringView>
+
+#include <string_view>
 
 namespace vendrik {
 
 namespace {
 
-bool sameLetters(char a, char b)
+// A byte outside UTF-8 stands as kStrayByte + its value: above every character, so it equals
+// nothing but the same byte.
+constexpr char32_t kStrayByte = 0x110000;
+
+// The character that starts at `at` in `s`, and `at` moved past it; a byte that does not start
+// a well-formed character (overlong, a surrogate, beyond U+10FFFF, cut short) is taken alone.
+char32_t nextCharacter(std::string_view s, std::size_t& at)
 {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    const auto lead = static_cast<unsigned char>(s[at]);
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    std::size_t length = 0;
+    char32_t c = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, least = 0x10000;
+    }
+    bool wellFormed = length > 0 && at + length <= s.size();
+    for (std::size_t k = 1; wellFormed && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[at + k]);
+        wellFormed = (next & 0xC0) == 0x80;
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (!wellFormed || c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++at;
+        return kStrayByte + lead;
+    }
+    at += length;
+    return c;
 }
 
-std::string lowerCase(std::string name)
+// Upper case first, so that whatever upperCaseName makes of a character folds as the character
+// does (ı and I, ſ and S come together); then folded, so the Kelvin sign meets k.
+char32_t folded(char32_t c)
 {
-    for (char& c : name)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    if (c >= kStrayByte)
+        return c;
+    return QChar::toCaseFolded(QChar::toUpper(c));
+}
+
+std::u32string foldedName(std::string_view name)
+{
+    std::u32string out;
+    out.reserve(name.size());
+    for (std::size_t at = 0; at < name.size();)
+        out += folded(nextCharacter(name, at));
+    return out;
+}
+
+// `name` folded equals `key`, the name left as soon as they differ.
+bool foldsTo(std::string_view name, std::u32string_view key)
+{
+    std::size_t at = 0, k = 0;
+    while (at < name.size()) {
+        if (k == key.size() || folded(nextCharacter(name, at)) != key[k])
+            return false;
+        ++k;
+    }
+    return k == key.size();
+}
+
+// Iterative wildcard match of folded names with one backtrack point for '*'.
+bool matchesFolded(std::u32string_view name, std::u32string_view pattern)
+{
+    std::size_t n = 0, p = 0, star = std::u32string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == U'?' || (pattern[p] != U'*' && pattern[p] == name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == U'*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::u32string_view::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == U'*')
+        ++p;
+    return p == pattern.size();
 }
 
 bool isPlainFile(const std::string& path)
@@ -54,6 +136,23 @@ void forEachFile(const std::string& folder, F&& f, bool withHidden = false)
 
 } // namespace
 
+std::string upperCaseName(const std::string& name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t from = at;
+        const char32_t c = nextCharacter(name, at);
+        if (c < 0x80)
+            out += static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+        else if (c >= kStrayByte)
+            out += name[from];
+        else
+            out += QStringView(QChar::fromUcs4(QChar::toUpper(c))).toUtf8().toStdString();
+    }
+    return out;
+}
+
 std::string joinPath(const std::string& folder, const std::string& name)
 {
     if (folder.empty())
@@ -67,10 +166,10 @@ namespace {
 // pattern: a '?' in it is a question mark).
 std::optional<std::string> findOtherCase(const std::string& folder, const std::string& name)
 {
-    const std::string key = lowerCase(name);
+    const std::u32string key = foldedName(name);
     std::optional<std::string> found;
     forEachFile(folder, [&](const std::string& candidate) {
-        if (candidate.size() == name.size() && lowerCase(candidate) == key) {
+        if (foldsTo(candidate, key)) {
             found = joinPath(folder, candidate);
             return false;
         }
@@ -111,9 +210,9 @@ bool FolderLookup::isPlainFileHere(const std::string& name) const
 
 void FolderLookup::listAgain() const
 {
-    byLowerCase_.clear();
+    byFoldedName_.clear();
     forEachFile(folder_, [&](const std::string& name) {
-        byLowerCase_.try_emplace(lowerCase(name), name);
+        byFoldedName_.try_emplace(foldedName(name), name);
         return true;
     });
     listed_ = true;
@@ -123,10 +222,10 @@ std::optional<std::string> FolderLookup::findFile(const std::string& name) const
 {
     if (isPlainFileHere(name))
         return joinPath(folder_, name);
-    const std::string key = lowerCase(name);
+    const std::u32string key = foldedName(name);
     const auto inTable = [&]() -> std::optional<std::string> {
-        const auto it = byLowerCase_.find(key);
-        if (it != byLowerCase_.end() && isPlainFileHere(it->second))
+        const auto it = byFoldedName_.find(key);
+        if (it != byFoldedName_.end() && isPlainFileHere(it->second))
             return joinPath(folder_, it->second);
         return std::nullopt;
     };
@@ -145,34 +244,17 @@ bool folderExists(const std::string& folder)
 
 bool matchesPattern(const std::string& name, const std::string& pattern)
 {
-    // Iterative wildcard match with one backtrack point for '*'.
-    std::size_t n = 0, p = 0, star = std::string::npos, mark = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && sameLetters(pattern[p], name[n])))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = n;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return matchesFolded(foldedName(name), foldedName(pattern));
 }
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern, bool withHidden)
 {
+    const std::u32string folded = foldedName(pattern);
     std::vector<std::string> names;
     forEachFile(
         folder,
         [&](const std::string& name) {
-            if (matchesPattern(name, pattern))
+            if (matchesFolded(foldedName(name), folded))
                 names.push_back(name);
             return true;
         },
@@ -184,16 +266,18 @@ FolderListing::FolderListing(const std::string& folder)
 {
     forEachFile(folder, [&](const std::string& name) {
         names_.push_back(name);
+        folded_.push_back(foldedName(name));
         return true;
     });
 }
 
 std::vector<std::string> FolderListing::matching(const std::string& pattern) const
 {
+    const std::u32string folded = foldedName(pattern);
     std::vector<std::string> names;
-    for (const auto& name : names_)
-        if (matchesPattern(name, pattern))
-            names.push_back(name);
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (matchesFolded(folded_[i], folded))
+            names.push_back(names_[i]);
     return names;
 }
 

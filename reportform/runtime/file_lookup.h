@@ -10,7 +10,14 @@
 namespace vendrik {
 
 // File names inside the program's folders are matched without regard to case, as the file
-// system the program was made for did: "0.00.01.doc" finds 0.00.01.DOC.
+// system the program was made for did: "0.00.01.doc" finds 0.00.01.DOC, "CITTÀ.TXT" finds
+// città.txt. Names are UTF-8 and compared character by character, each character by its
+// simple (one for one) upper case, case folded: "ß" matches "ẞ" but not "SS". A byte that is no
+// part of a well-formed character is a character of its own, equal only to the same byte.
+
+// The name with each character in its simple upper case (bytes outside UTF-8 as they are): the
+// lookup finds the name by it.
+VENDRIK_EXPORT std::string upperCaseName(const std::string& name);
 
 // The path of the file named `name` in `folder` ("" for the current folder), whatever the case
 // of its letters; nothing when there is none (folders do not count).
@@ -41,8 +48,8 @@ private:
 
     std::string folder_;
     int fd_ = -1;
-    // The folder's plain files by their name in lower case; the first in listing order wins.
-    mutable std::unordered_map<std::string, std::string> byLowerCase_;
+    // The folder's plain files by their folded name; the first in listing order wins.
+    mutable std::unordered_map<std::u32string, std::string> byFoldedName_;
     mutable bool listed_ = false;
 };
 
@@ -50,7 +57,7 @@ private:
 VENDRIK_EXPORT bool folderExists(const std::string& folder);
 
 // Names of the plain files of `folder` that match `pattern` ('?' one character, '*' any run,
-// letters compared without regard to case), in the order the folder listing gives them.
+// letters compared without regard to case, as above), in the order the folder listing gives them.
 // Folders are not listed, nor files whose name begins with a point unless `withHidden`.
 VENDRIK_EXPORT std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern,
                                                   bool withHidden = false);
@@ -64,6 +71,7 @@ public:
 
 private:
     std::vector<std::string> names_;
+    std::vector<std::u32string> folded_; // each name folded once, for every pattern
 };
 
 VENDRIK_EXPORT bool matchesPattern(const std::string& name, const std::string& pattern);

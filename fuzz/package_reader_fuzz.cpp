@@ -141,6 +141,13 @@ void fillAndSave(const std::uint8_t* data, std::size_t size)
         std::fprintf(stderr, "a document that opened read-only does not open for filling\n");
         std::abort();
     }
+    // As an open for filling does: every part the save would copy is checked first, so then
+    // every XML part of what is saved must be sound, not only those written anew.
+    try {
+        model->checkEveryXmlPart();
+    } catch (const WordError&) {
+        return;
+    }
     auto& fields = model->mutableFields();
     if (fields.count() > 0) {
         auto& f = fields.at(0);
@@ -162,7 +169,16 @@ void fillAndSave(const std::uint8_t* data, std::size_t size)
         std::fprintf(stderr, "a filled document does not save: %s\n", e.what());
         std::abort();
     }
-    expectConforming(saved, model->mainPartName(), data, size, "filling a field");
+    std::optional<std::string> fault;
+    try {
+        fault = testsupport::packageConformanceFault(saved);
+    } catch (const WordError& e) {
+        fault = std::string("saved package unreadable: ") + e.what();
+    }
+    if (fault) {
+        std::fprintf(stderr, "filling a field wrote XML a conforming parser refuses: %s\n", fault->c_str());
+        std::abort();
+    }
 }
 
 // The input inserted into a copy of itself, as the merge inserts a list into the dossier's

@@ -41,12 +41,30 @@ struct Case {
     const char* what;
     std::string mainXml;
     std::string cause; // in the WordError's text beside the file and the part; empty: it opens
+    std::vector<Part> parts = {};
+    std::string part = "word/document.xml"; // the part the WordError names
 };
+
+// A footer with `text`, reached from a section break of the body, so that a merge copies it.
+Case footerCase(const char* what, const std::string& text, const std::string& cause)
+{
+    const std::string body = "<w:p><w:pPr><w:sectPr><w:footerReference w:type=\"default\" r:id=\"rId1\"/>"
+                             "</w:sectPr></w:pPr></w:p>" + kField;
+    const std::string footer = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:ftr xmlns:w=\"") + kWordNs
+                               + "\"><w:p><w:r><w:t>" + text + "</w:t></w:r></w:p></w:ftr>";
+    return {what,
+            mainPart(body, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>",
+                     " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\""),
+            cause,
+            {{"word/footer1.xml", opc::reltype::footer,
+              "application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml", footer}},
+            "word/footer1.xml"};
+}
 
 std::vector<Case> cases()
 {
     const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
-    return {
+    return std::vector<Case>{
         // Characters XML does not allow, written as references where the open did not look.
         {"a surrogate reference in the declaration", mainPart(kField, "<?xml version=\"1.0&#xD800;\"?>"),
          "word/document.xml"},
@@ -88,6 +106,10 @@ std::vector<Case> cases()
         {"a namespace name that is not a URI",
          mainPart(kField, decl, " xmlns:r=\"http://schemas.openxmlfo+mats.<w:ffData>org/officeDocu\""),
          "spazio dei nomi non valido"},
+        {"a namespace name with an empty port", mainPart(kField, decl, " xmlns:x=\"http://schemas:/x\""),
+         "spazio dei nomi non valido"},
+        {"a namespace name with an ampersand", mainPart(kField, decl, " xmlns:x=\"urn:a&amp;b\""),
+         "spazio dei nomi non valido"},
         {"the xml prefix bound elsewhere", mainPart(kField, decl, " xmlns:xml=\"urn:x\""), "spazio dei nomi non valido"},
         {"a comment holding --", mainPart("<!-- uno -- due -->" + kField), "commento non valido"},
         {"a processing instruction named xml", mainPart(kField, decl, "", "<?xml version=\"1.0\"?>"),
@@ -106,6 +128,8 @@ std::vector<Case> cases()
         {"names and prefixes beyond ASCII", mainPart("<w:p xmlns:é=\"urn:e\" é:città=\"1\"/>" + kField), ""},
         {"]]> in text, a comment and a processing instruction",
          mainPart("<!-- nota --><?quarvello prova?>" + field("f001", "a]]&gt;b")), ""},
+        footerCase("a control character in a footer nobody has read yet", "a&#2;b", "carattere di codice 2 non ammesso"),
+        footerCase("a sound footer", "Pagina", ""),
         {"text after the root element, which is left out", mainPart(kField, decl, "", "coda"), ""},
         {"a line feed and a tab in an attribute value", mainPart(kField + sectPr("w:footer=\"70\n\t8\"")), ""},
     };
@@ -148,12 +172,12 @@ TEST_F(ConformanceTest, EachCaseIsRefusedNamingFileAndPartOrSavedAsXmlAConformin
     for (const auto& c : cases()) {
         SCOPED_TRACE(c.what);
         const std::string file = path("lista.doc");
-        writeFile(file, package(c.mainXml));
+        writeFile(file, package(c.mainXml, c.parts));
         const auto before = readFile(file);
         const auto refused = openFillAndSave(file);
         if (!c.cause.empty()) {
             ASSERT_TRUE(refused) << "opened";
-            EXPECT_NE(refused->find("Il documento è danneggiato (XML non valido in word/document.xml: "),
+            EXPECT_NE(refused->find("Il documento è danneggiato (XML non valido in " + c.part + ": "),
                       std::string::npos)
                 << *refused;
             EXPECT_NE(refused->find(c.cause), std::string::npos) << *refused;
@@ -245,7 +269,7 @@ TEST_F(ConformanceMergeTest, ARefusedListStopsTheMergeNamingItAndAnAcceptedOneMe
     };
     std::vector<Input> inputs;
     for (const auto& c : cases())
-        inputs.push_back({c.what, package(c.mainXml), !c.cause.empty()});
+        inputs.push_back({c.what, package(c.mainXml, c.parts), !c.cause.empty()});
     for (const auto& f : fuzzFindings()) {
         // A finding the open refuses is refused by the merge as well.
         const std::string probe = path("probe.doc");

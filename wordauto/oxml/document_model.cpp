@@ -166,13 +166,29 @@ std::shared_ptr<DocumentModel> DocumentModel::open(const std::string& path, bool
 {
     // A file the user may not write opens read-only, as in Word (root may write any file).
     const bool writable = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-    return fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly || !writable);
+    auto model = fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly || !writable);
+    // Opened to be filled in: what is typed must save, so nothing the save copies may fail then.
+    if (!model->readOnly_)
+        model->checkEveryXmlPart();
+    return model;
+}
+
+void DocumentModel::checkEveryXmlPart()
+{
+    for (const auto& name : package_.partNames()) {
+        if (name == mainPart_ || parts_.count(name) || name == "[Content_Types].xml"
+            || !isXmlPart(name, package_.contentType(name)))
+            continue;
+        pugi::xml_document doc;
+        loadXml(doc, package_.part(name), name, package_.displayPath());
+    }
 }
 
 std::shared_ptr<DocumentModel> DocumentModel::fromTemplate(const std::string& templatePath,
                                                            const std::string& name)
 {
     auto model = fromPackage(opc::Package::open(templatePath), std::string(), false);
+    model->checkEveryXmlPart();
     if (model->package_.contentType(model->mainPart_) == kTemplateType)
         model->package_.setOverride(model->mainPart_, kDocumentType);
     model->name_ = name;

@@ -42,6 +42,10 @@ public:
     // A document to insert into another: its main part checked but not parsed here (it is
     // parsed into the receiving document by parseMainInto), its other parts as in open.
     static std::shared_ptr<DocumentModel> openForInsert(const std::string& path);
+    // Every XML part not parsed yet passes the check of a parsed one: a document that will be
+    // saved copies them through as they are stored, and must be able to. Throws WordError
+    // naming the part.
+    void checkEveryXmlPart();
     // Parses this document's main part as the last child of `holder` (a node of another
     // document), checked as a loaded main part is; returns its w:document element. Throws
     // WordError naming this document when the part is not a sound main story.

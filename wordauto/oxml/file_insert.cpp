@@ -226,8 +226,14 @@ private:
         for (int i = 1; to.hasPart(name); ++i)
             name = sourcePart.substr(0, dot) + "_" + std::to_string(i) + sourcePart.substr(dot);
         partMap_[sourcePart] = name;
-        to.setPart(name, from.part(sourcePart));
         const std::string type = from.contentType(sourcePart);
+        // A part of XML goes into the result as it is stored: it must pass what a part read
+        // here passes, or the result could not be read back.
+        if (isXmlPart(sourcePart, type)) {
+            pugi::xml_document checked;
+            loadXml(checked, from.part(sourcePart), sourcePart, from.displayPath());
+        }
+        to.setPart(name, from.part(sourcePart));
         if (!type.empty() && to.contentType(name) != type)
             to.setOverride(name, type);
         auto rels = from.relationships(sourcePart);

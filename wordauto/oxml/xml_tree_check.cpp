@@ -157,9 +157,12 @@ bool isUriText(std::string_view s, std::string_view extra)
 }
 
 // A namespace name must be a URI reference (RFC 3986); conforming parsers refuse one that is
-// not. Only ASCII is allowed, as in every namespace real documents use.
+// not. Only ASCII is allowed, as in every namespace real documents use, and no '&': a reader
+// may keep it as the reference "&#38;", whose '#' then ends the URI early.
 bool isUriReference(std::string_view uri)
 {
+    if (uri.find('&') != std::string_view::npos)
+        return false;
     std::string_view rest = uri;
     const auto fragment = rest.find('#');
     if (fragment != std::string_view::npos) {
@@ -216,10 +219,15 @@ bool isUriReference(std::string_view uri)
         if (!isUriText(host, "") || host.find(':') != std::string_view::npos
             || host.find('@') != std::string_view::npos)
             return false;
-        if (portColon != std::string_view::npos)
-            for (const char ch : authority.substr(portColon + 1))
+        // A port, when its colon is there, has digits (readers refuse an empty one).
+        if (portColon != std::string_view::npos) {
+            const std::string_view port = authority.substr(portColon + 1);
+            if (port.empty())
+                return false;
+            for (const char ch : port)
                 if (!isDigit(static_cast<unsigned char>(ch)))
                     return false;
+        }
     } else if (!hasScheme) {
         // A relative reference's first segment may not hold a colon (it would read as a scheme).
         const auto firstSegment = rest.substr(0, rest.find('/'));

@@ -26,6 +26,13 @@ void loadXml(pugi::xml_document& doc, const std::string& text, const std::string
     checkXmlTree(doc, partName, displayPath);
 }
 
+bool isXmlPart(std::string_view name, std::string_view contentType)
+{
+    const std::string lower = lowerAscii(name);
+    return contentType.ends_with("+xml") || contentType.ends_with("/xml") || lower.ends_with(".xml")
+           || lower.ends_with(".rels");
+}
+
 namespace {
 
 // Straight into the string: no stream buffer, and no copy of the text at the end.

@@ -19,6 +19,9 @@ inline constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escape
 // Loads XML text; throws WordError naming the file and part when it is not well-formed.
 void loadXml(pugi::xml_document& doc, const std::string& text, const std::string& partName,
              const std::string& displayPath);
+// Whether a part of a package holds XML, by its content type or its name.
+bool isXmlPart(std::string_view name, std::string_view contentType);
+
 // The document's XML as it stands (a declaration only if it has one); sizeHint is the room to
 // reserve for it.
 std::string saveXml(const pugi::xml_document& doc, std::size_t sizeHint = 0);

@@ -2,10 +2,9 @@
 
 #include "app/dialog_units.h"
 #include "app/xtv1.h"
+#include "reportform/runtime/screen_fit.h"
 #include "ui_dwabout.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace app {
 
@@ -25,9 +24,7 @@ _DWABOUT::_DWABOUT(QWidget* owner)
     PBOK = ui_->PBOK;
     FI1->setPixmap(ICO_00().pixmap(32, 32));
 
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    vendrik::centreOnScreen(this);
 }
 
 _DWABOUT::~_DWABOUT() = default;

@@ -3,6 +3,7 @@
 #include "app/dialog_units.h"
 #include "app/dwwait.h"
 #include "framework/msgbox.h"
+#include "reportform/runtime/screen_fit.h"
 #include "ui_dwlist.h"
 
 #include <QCheckBox>
@@ -90,6 +91,7 @@ _DWLIST::_DWLIST(QWidget* owner)
         if (auto* main = qobject_cast<QMainWindow*>(owner); main && main->centralWidget())
             client = main->centralWidget();
         move(client->mapToGlobal(QPoint(0, 0)) + offset.topLeft());
+        vendrik::fitToScreen(this); // an owner near the edge of the screen would push it out
     }
 }
 

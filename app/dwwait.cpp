@@ -1,12 +1,11 @@
 #include "app/dwwait.h"
 
 #include "app/dialog_units.h"
+#include "reportform/runtime/screen_fit.h"
 #include "ui_dwwait.h"
 
-#include <QGuiApplication>
 #include <QApplication>
 #include <QFontMetrics>
-#include <QScreen>
 #include <QStringList>
 #include <QTextDocument>
 #include <QTextFormat>
@@ -57,9 +56,7 @@ DWWAIT::DWWAIT(QWidget* owner, std::optional<QString> caption, std::optional<QSt
         setText(*text);
     connect(ui_->PBANNULLA, &QPushButton::clicked, this, &DWWAIT::PBANNULLA);
 
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    vendrik::centreOnScreen(this);
 }
 
 DWWAIT::~DWWAIT() = default;

@@ -2,7 +2,10 @@
 
 #include "framework/chm_file.h"
 #include "framework/msgbox.h"
+#include "reportform/runtime/screen_fit.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -73,7 +76,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
 }
 
 HelpWindow::HelpWindow(QWidget* owner, const QString& helpFile)
-    : QWidget(owner, Qt::Window), path_(helpFile), contents_(new QTreeWidget), browser_(new HelpBrowser),
+    : QWidget(owner, Qt::Window), owner_(owner), path_(helpFile), contents_(new QTreeWidget), browser_(new HelpBrowser),
       back_(new QToolButton), forward_(new QToolButton)
 {
     setObjectName(QStringLiteral("HelpWindow"));
@@ -168,6 +171,7 @@ void HelpWindow::fillContents()
 
 bool HelpWindow::showTopic(const QString& name)
 {
+    followModalDialog();
     if (!ensureOpen())
         return false;
     const auto local = file_->findTopic(name);
@@ -178,10 +182,47 @@ bool HelpWindow::showTopic(const QString& name)
         return false;
     }
     browser_->setSource(HelpBrowser::pageUrl(*local));
+    if (!isVisible())
+        vendrik::fitToScreen(this);
     show();
     raise();
     activateWindow();
     return true;
+}
+
+// A modal dialog blocks every window but its own: while one is up, the help window is made a
+// window of it, and goes back to its owner when the dialog closes.
+void HelpWindow::followModalDialog()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* host = modal && modal != this ? modal : owner_.data();
+    if (parentWidget() != host)
+        moveTo(host);
+}
+
+void HelpWindow::moveTo(QWidget* host)
+{
+    const bool shown = isVisible();
+    const QPoint at = frameGeometry().topLeft();
+    if (dialog_)
+        dialog_->removeEventFilter(this);
+    dialog_ = host == owner_ ? nullptr : host;
+    if (dialog_)
+        dialog_->installEventFilter(this);
+    setParent(host, windowFlags()); // hides the window
+    move(at);
+    if (shown)
+        show();
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closed, not minimised: the window system's hide of a minimised dialog is spontaneous.
+    if (watched == dialog_ && event->type() == QEvent::Hide && !event->spontaneous()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        moveTo(modal && modal != dialog_ ? modal : owner_.data());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void HelpWindow::syncContents(const QUrl& source)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
 
@@ -34,7 +35,8 @@ private:
 
 // The help display of a window: the help file's contents beside the page shown. The file is
 // read when help is first asked for, so a damaged file costs nothing until then, and is read
-// again when it changes.
+// again when it changes. Asked for while a modal dialog is up, it is shown beside that dialog
+// and can be used while the dialog stays open.
 class HelpWindow : public QWidget {
     Q_OBJECT
 
@@ -51,11 +53,18 @@ public:
     HelpBrowser* browser() const { return browser_; }
     QTreeWidget* contentsTree() const { return contents_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void followModalDialog();
+    void moveTo(QWidget* host);
     bool ensureOpen();
     void fillContents();
     void syncContents(const QUrl& source);
 
+    QPointer<QWidget> owner_;
+    QPointer<QWidget> dialog_; // the modal dialog it is shown beside, while that is up
     QString path_;
     std::unique_ptr<ChmFile> file_;
     QDateTime failedStamp_; // when the last failed attempt read the file

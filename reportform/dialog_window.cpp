@@ -3,10 +3,9 @@
 #include "reportform/button_binding.h"
 #include "reportform/i_rp0.h"
 #include "reportform/runtime/dialog_units.h"
+#include "reportform/runtime/screen_fit.h"
 
 #include <QDialog>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace vendrik {
 
@@ -17,10 +16,7 @@ void finishDialog(QDialog* dialog)
     // One image serves as icon and small icon: the caption scales it.
     dialog->setWindowIcon(I_RP0());
     bindButtonsByName(dialog);
-    const QWidget* owner = dialog->parentWidget();
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    centreOnScreen(dialog);
 }
 
 } // namespace vendrik

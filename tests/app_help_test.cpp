@@ -1,5 +1,6 @@
 // The help window on the program's own ORMK.CHM, and the main window's help: the contents, the
 // four topics, links, pictures, a missing file and damaged ones.
+#include "app/dwlist.h"
 #include "app/dwmain.h"
 #include "framework/help_window.h"
 #include "framework/msgbox.h"
@@ -7,16 +8,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 using namespace testsupport;
@@ -293,4 +300,107 @@ TEST_F(MainWindowHelpTest, ADamagedHelpFileIsToldOnceWithItsNameAndNothingShows)
     EXPECT_EQ(texts().size(), 1U);
     EXPECT_TRUE(window->helpDisplay()->isVisible());
     EXPECT_EQ(window->helpDisplay()->browser()->documentTitle(), QStringLiteral("Finestra Aggiungi Liste"));
+}
+
+namespace {
+
+// The contents entry `name` clicked as the window system delivers a click, through Qt's check
+// of modal dialogs: a window a modal dialog blocks does not get it.
+void clickContentsEntry(HelpWindow& help, const QString& name)
+{
+    QTreeWidget* tree = help.contentsTree();
+    const auto found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    const QPoint at = tree->viewport()->mapTo(&help, tree->visualItemRect(found[0]).center());
+    QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {}, at);
+}
+
+// Runs `inside` once the modal dialog of the next exec() is up, then closes that dialog.
+void whileModal(const std::function<void(QDialog&)>& inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        EXPECT_TRUE(dialog);
+        if (!dialog)
+            return;
+        inside(*dialog);
+        dialog->reject();
+    });
+}
+
+} // namespace
+
+TEST_F(MainWindowHelpTest, HelpAskedForFromTheModalPickerCanBeUsedWhileThePickerIsOpen)
+{
+    writeFile(dir_ / "ORMK.CHM", builtHelpBytes());
+    auto& w = start();
+    w.show();
+    HelpWindow* help = w.helpDisplay();
+    ASSERT_TRUE(help);
+    bool ran = false;
+    whileModal([&](QDialog& picker) {
+        ran = true;
+        EXPECT_TRUE(qobject_cast<app::DWLIST*>(&picker));
+        picker.findChild<QPushButton*>(QStringLiteral("PBHELP"))->click();
+        ASSERT_TRUE(help->isVisible());
+        EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Finestra Aggiungi Liste"));
+        EXPECT_EQ(QApplication::activeModalWidget(), &picker); // the picker is still modal
+        clickContentsEntry(*help, QStringLiteral("Finestra Principale"));
+        EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Finestra Principale"));
+        clickContentsEntry(*help, QStringLiteral("Sommario"));
+        EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Sommario"));
+        EXPECT_TRUE(picker.isVisible());
+        EXPECT_EQ(picker.result(), 0);
+    });
+    EXPECT_FALSE(w.listPicker("ADD"));
+    EXPECT_TRUE(ran);
+    // The picker gone, the help stays open, the main window's again.
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->parentWidget(), &w);
+    EXPECT_EQ(w.helpDisplay(), help);
+    clickContentsEntry(*help, QStringLiteral("Finestra Elimina Liste"));
+    EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Finestra Elimina Liste"));
+    EXPECT_TRUE(texts().empty());
+}
+
+TEST_F(MainWindowHelpTest, HelpFollowsEachModalDialogThatAsksAndComesBackAsTheyClose)
+{
+    writeFile(dir_ / "ORMK.CHM", builtHelpBytes());
+    auto& w = start();
+    w.show();
+    HelpWindow* help = w.helpDisplay();
+    ASSERT_TRUE(help);
+    // Shown from the main window first: a dialog that does not ask for help blocks it.
+    w.showHelpTopic(QStringLiteral("HelpContents"));
+    QDialog outer(&w);
+    bool ran = false;
+    whileModal([&](QDialog& first) {
+        EXPECT_EQ(&first, &outer);
+        clickContentsEntry(*help, QStringLiteral("Finestra Principale"));
+        EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Sommario"));
+
+        w.showHelpTopic(QStringLiteral("Finestra Principale"));
+        EXPECT_EQ(help->parentWidget(), &outer);
+        // A dialog over the first one asks for help too: the help goes with it, and back to the
+        // first one, still open, when it closes.
+        QDialog inner(&outer);
+        whileModal([&](QDialog& second) {
+            EXPECT_EQ(&second, &inner);
+            w.showHelpTopic(QStringLiteral("Finestra Elimina Liste"));
+            EXPECT_EQ(help->parentWidget(), &inner);
+            clickContentsEntry(*help, QStringLiteral("Finestra Aggiungi Liste"));
+            EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Finestra Aggiungi Liste"));
+        });
+        inner.exec();
+        EXPECT_EQ(help->parentWidget(), &outer);
+        EXPECT_TRUE(help->isVisible());
+        clickContentsEntry(*help, QStringLiteral("Sommario"));
+        EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Sommario"));
+        ran = true;
+    });
+    outer.exec();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(help->parentWidget(), &w);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(texts().empty());
 }

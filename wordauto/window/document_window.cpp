@@ -3,6 +3,7 @@
 #include "wordauto/window/page_view.h"
 
 #include "reportform/runtime/msgbox.h"
+#include "reportform/runtime/screen_fit.h"
 #include "wordauto/doc/application_state.h"
 #include "wordauto/doc/doc_documents.h"
 #include "wordauto/oxml/document_model.h"
@@ -88,7 +89,8 @@ DocumentWindow::DocumentWindow(std::shared_ptr<detail::ApplicationState> app,
     view_->onStateChanged = [this] { refreshStatus(); };
     view_->onHelpRequested = [this] { showHelp(); };
 
-    resize(900, 1000);
+    // The page takes the screen, as in any word processor.
+    vendrik::fillScreen(this);
     refreshTitle();
     refreshStatus();
     view_->setFocus();

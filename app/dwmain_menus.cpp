@@ -6,6 +6,7 @@
 
 #include "framework/error_handler.h"
 #include "framework/msgbox.h"
+#include "framework/save_chooser.h"
 #include "wordauto/doc/doc_application.h"
 
 #include <QMetaMethod>
@@ -49,6 +50,10 @@ void DWMAIN::installSavePrompt()
         default:
             return wordauto::SaveAnswer::Cancel;
         }
+    });
+    // Sì for a document that never had a file (a merged dossier left unsaved) asks where.
+    wordauto::DOC_Application::SetSaveAsPrompt([owner](const std::string& proposedPath) {
+        return framework::chooseFileToSave(owner, QString::fromStdString(proposedPath)).toStdString();
     });
 }
 

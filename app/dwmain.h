@@ -103,8 +103,8 @@ public:
     void setHeaderText(int box, const std::string& text) override;
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;
-    bool listPicker(const std::string& mode) override;
-    bool listPickerConfirmed(const std::string& mode) override;
+    engine::PickerEnd listPicker(const std::string& mode) override;
+    engine::PickerEnd listPickerConfirmed(const std::string& mode) override;
 
     // Start-up and reload: settings, help file, list index, dossier.
     void MTDINIT();

@@ -26,7 +26,13 @@ bool stillOpen(const wordauto::DOC_Application& word, const wordauto::DOC_Docume
 void Engine::FNZLISTWRD()
 {
     FNZCLOSEALL();
-    if (!frame_.listPickerConfirmed(kPickerPrint) || state_.aListPick.empty())
+    const PickerEnd collected = frame_.listPickerConfirmed(kPickerPrint);
+    if (collected == PickerEnd::Interrupted) {
+        // A part of the dossier must not replace the whole one saved before.
+        frame_.messageBox("Operazione interrotta!", kCaptionCorvalta, mb::Stop);
+        return;
+    }
+    if (collected != PickerEnd::Done || state_.aListPick.empty())
         return;
 
     bool created = false;

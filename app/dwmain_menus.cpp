@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include <utility>
+
 namespace app {
 
 namespace {
@@ -83,11 +85,21 @@ bool DWMAIN::runCommand(const QString& name, const std::function<void()>& body)
     const bool completed = framework::runGuarded(name, body);
     setCommandControlsEnabled(true);
     commandRunning_ = false;
+    const bool selectionMoved = std::exchange(selectionMoved_, false);
     if (closePending_) {
         closePending_ = false;
         close();
+    } else if (selectionMoved) {
+        const auto selected = TV1->GETSELECTEDITEM();
+        showSelectedNotes(selected ? QString::fromStdString(selected->name) : QString());
     }
     return completed;
+}
+
+void DWMAIN::showSelectedNotes(const QString& name)
+{
+    framework::runGuarded(QStringLiteral("TREEVIEWSELECTIONCHANGED"),
+                          [this, name] { TREEVIEWSELECTIONCHANGED(name); });
 }
 
 void DWMAIN::setCommandControlsEnabled(bool enabled)

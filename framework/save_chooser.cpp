@@ -4,8 +4,11 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace framework {
@@ -38,6 +41,12 @@ QString askWithDialog(QWidget* owner, const QString& proposed)
     const QFileInfo info(proposed);
     dialog.setDirectory(info.absolutePath());
     dialog.selectFile(info.fileName());
+    // Wide enough for the folder's path, and the file list's columns (type, date) whole.
+    dialog.resize(std::max(dialog.sizeHint().width(), 820), std::max(dialog.sizeHint().height(), 480));
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

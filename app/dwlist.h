@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/frame_port.h"
 #include "engine/number_index.h"
 #include "engine/program_state.h"
 
@@ -62,13 +63,19 @@ public:
     DWLIST(QWidget* owner, const QString& mode, engine::ProgramState& state);
     ~DWLIST() override;
 
+    // The result of a picker whose OK work was cancelled in its loop (OK is 1, Annulla 0).
+    static constexpr int kInterrupted = 2;
+    // How the picker ended, read from its result.
+    engine::PickerEnd ending() const;
+
     const QString symMode;
 
     // Where "?" sends the user; without one the button does nothing.
     void setHelpDisplay(std::function<void(const QString& topic)> display);
 
     void MTDLOAD();
-    // Ends with result 1 whatever happened; may run on a picker that was never shown.
+    // Ends with result 1, or kInterrupted when a cancel stopped its loop; may run on a picker
+    // that was never shown.
     void PBOK();
     void PBANNULLA();
     void PBHELP();
@@ -110,6 +117,7 @@ private:
     engine::ProgramState& state_;
     std::function<void(const QString&)> help_;
     bool working_ = false;
+    bool interrupted_ = false;
     ProgressWindowAdapter* progress_ = nullptr;
 };
 

@@ -1,5 +1,5 @@
 // What OK of the picker does: the folder tests, then by mode the copy, delete or collect loop
-// under a progress window, then the end with result 1.
+// under a progress window, then the end: result 1, or kInterrupted after a cancel.
 #include "app/dwlist.h"
 
 #include "app/dwwait.h"
@@ -49,9 +49,22 @@ void DWLIST::PBOK()
             }
         }
     } restore{self};
+    interrupted_ = false;
     if (!runWork() || !self)
         return;
-    done(1);
+    done(interrupted_ ? kInterrupted : 1);
+}
+
+engine::PickerEnd DWLIST::ending() const
+{
+    switch (result()) {
+    case 1:
+        return engine::PickerEnd::Done;
+    case kInterrupted:
+        return engine::PickerEnd::Interrupted;
+    default:
+        return engine::PickerEnd::Cancelled;
+    }
 }
 
 bool DWLIST::folderTests()
@@ -154,6 +167,7 @@ bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, con
             progress.setText(itemText + number);
             // A progress window gone with its owner's children counts as cancelled too.
             if (progress.aborted() || !progress.dialog()) {
+                interrupted_ = true;
                 box(interrupted, mb::Exclamation);
                 return static_cast<bool>(self);
             }

@@ -106,8 +106,13 @@ DWMAIN::DWMAIN(engine::ProgramState& state, QWidget* owner)
             runCommand(QStringLiteral("BUTTONCLICK"), [this, box] { BUTTONCLICK(box); });
         });
     connect(TV1, &XTV1::selectedItemChanged, this, [this](const QString& name) {
-        framework::runGuarded(QStringLiteral("TREEVIEWSELECTIONCHANGED"),
-                              [this, name] { TREEVIEWSELECTIONCHANGED(name); });
+        // A command moves the selection as it changes the tree (a removed item's neighbour
+        // is selected): its notes are read once the command ended, not meanwhile.
+        if (commandRunning_) {
+            selectionMoved_ = true;
+            return;
+        }
+        showSelectedNotes(name);
     });
     installMenus();
     installSavePrompt();

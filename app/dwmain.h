@@ -103,8 +103,8 @@ public:
     void setHeaderText(int box, const std::string& text) override;
     void setNotes(const std::string& text) override;
     void enableMenuItem(int id, bool enabled) override;
-    bool listPicker(const std::string& mode) override;
-    bool listPickerConfirmed(const std::string& mode) override;
+    engine::PickerEnd listPicker(const std::string& mode) override;
+    engine::PickerEnd listPickerConfirmed(const std::string& mode) override;
 
     // Start-up and reload: settings, help file, list index, dossier.
     void MTDINIT();
@@ -172,11 +172,15 @@ private:
     void installSavePrompt();
     void setCommandControlsEnabled(bool enabled);
     void cancelRunningCommand();
+    // The selection handler, with the framework's error handling.
+    void showSelectedNotes(const QString& name);
 
     M1* m1_ = nullptr;
     CM1* cm1_ = nullptr;
     bool commandRunning_ = false;
     bool closePending_ = false;
+    // The tree's selection changed while a command ran.
+    bool selectionMoved_ = false;
     // ---- end of menus ----
 
     // ---- Opening lists and results for the user, and recovered edits (dwmain_open.cpp) ----

@@ -10,19 +10,20 @@ void DWMAIN::FNZLISTDEL() { engine_.FNZLISTDEL(); }
 void DWMAIN::FNZLISTWRD() { engine_.FNZLISTWRD(); }
 void DWMAIN::FNZLISTPRN() { engine_.FNZLISTPRN(); }
 
-bool DWMAIN::listPicker(const std::string& mode)
+engine::PickerEnd DWMAIN::listPicker(const std::string& mode)
 {
     DWLIST picker(this, QString::fromStdString(mode), state_);
     if (helpDisplay_)
         picker.setHelpDisplay([this](const QString& topic) { showHelpTopic(topic); });
-    return picker.exec() == 1;
+    picker.exec();
+    return picker.ending();
 }
 
-bool DWMAIN::listPickerConfirmed(const std::string& mode)
+engine::PickerEnd DWMAIN::listPickerConfirmed(const std::string& mode)
 {
     DWLIST picker(this, QString::fromStdString(mode), state_);
     picker.PBOK();
-    return picker.result() == 1;
+    return picker.ending();
 }
 
 } // namespace app

@@ -6,12 +6,15 @@
 
 #include "framework/error_handler.h"
 #include "framework/msgbox.h"
+#include "framework/save_chooser.h"
 #include "wordauto/doc/doc_application.h"
 
 #include <QMetaMethod>
 #include <QPointer>
 #include <QPushButton>
 #include <QToolBar>
+
+#include <utility>
 
 namespace app {
 
@@ -50,6 +53,10 @@ void DWMAIN::installSavePrompt()
             return wordauto::SaveAnswer::Cancel;
         }
     });
+    // Sì for a document that never had a file (a merged dossier left unsaved) asks where.
+    wordauto::DOC_Application::SetSaveAsPrompt([owner](const std::string& proposedPath) {
+        return framework::chooseFileToSave(owner, QString::fromStdString(proposedPath)).toStdString();
+    });
 }
 
 bool DWMAIN::menuItemEnabled(int id) const
@@ -78,11 +85,21 @@ bool DWMAIN::runCommand(const QString& name, const std::function<void()>& body)
     const bool completed = framework::runGuarded(name, body);
     setCommandControlsEnabled(true);
     commandRunning_ = false;
+    const bool selectionMoved = std::exchange(selectionMoved_, false);
     if (closePending_) {
         closePending_ = false;
         close();
+    } else if (selectionMoved) {
+        const auto selected = TV1->GETSELECTEDITEM();
+        showSelectedNotes(selected ? QString::fromStdString(selected->name) : QString());
     }
     return completed;
+}
+
+void DWMAIN::showSelectedNotes(const QString& name)
+{
+    framework::runGuarded(QStringLiteral("TREEVIEWSELECTIONCHANGED"),
+                          [this, name] { TREEVIEWSELECTIONCHANGED(name); });
 }
 
 void DWMAIN::setCommandControlsEnabled(bool enabled)

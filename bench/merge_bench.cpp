@@ -162,7 +162,7 @@ Figures mergeOnce(const Dossier& d, bool letEventsRun)
         malloc_trim(0);
         heapBefore = heapInUse();
         frame.picked = Clock::now();
-        return true;
+        return engine::PickerEnd::Done;
     };
     int lists = 0;
     int checkpoint = 0;

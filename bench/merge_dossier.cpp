@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> picked = pickedDocuments(state);
     frame.picker = [&](const std::string&) {
         state.aListPick = picked;
-        return true;
+        return engine::PickerEnd::Done;
     };
     e.FNZLISTWRD();
     for (const auto& box : frame.boxes)

@@ -26,7 +26,13 @@ bool stillOpen(const wordauto::DOC_Application& word, const wordauto::DOC_Docume
 void Engine::FNZLISTWRD()
 {
     FNZCLOSEALL();
-    if (!frame_.listPickerConfirmed(kPickerPrint) || state_.aListPick.empty())
+    const PickerEnd collected = frame_.listPickerConfirmed(kPickerPrint);
+    if (collected == PickerEnd::Interrupted) {
+        // A part of the dossier must not replace the whole one saved before.
+        frame_.messageBox("Operazione interrotta!", kCaptionCorvalta, mb::Stop);
+        return;
+    }
+    if (collected != PickerEnd::Done || state_.aListPick.empty())
         return;
 
     bool created = false;
@@ -41,7 +47,10 @@ void Engine::FNZLISTWRD()
     progress->setPosition(0);
 
     const std::string templatePath = pathIn(state_.cRootDir, kMergeTemplate);
+    const std::string target = pathIn(state_.dossierFolder(), kMergedDocument);
     auto merged = word.Documents().Add(templatePath);
+    // Left open unsaved after a cancel, it is proposed there when the user saves it.
+    merged.ProposedFullName(target);
     auto selection = word.Selection();
     bool interrupted = false;
     for (std::size_t i = 1; i <= state_.aListPick.size(); ++i) {
@@ -73,7 +82,7 @@ void Engine::FNZLISTWRD()
     if (interrupted) {
         frame_.messageBox("Operazione interrotta!", kCaptionCorvalta, mb::Stop);
     } else {
-        merged.SaveAs(pathIn(state_.dossierFolder(), kMergedDocument));
+        merged.SaveAs(target);
         frame_.messageBox("Operazione completata!", kCaptionCorvalta, mb::Information);
     }
     progress->close();

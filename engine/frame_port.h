@@ -32,6 +32,13 @@ inline constexpr const char* kTreeRoot = "ROOT";
 // The picker's mode that collects the documents to print or merge.
 inline constexpr const char* kPickerPrint = "PRN";
 
+// How the list picker ended.
+enum class PickerEnd {
+    Cancelled,   // "Annulla" or its close box: nothing done
+    Done,        // OK, and its work ran to the end (or found nothing to do)
+    Interrupted, // OK, then its work was cancelled: aListPick holds what was done before
+};
+
 // The progress window of a long operation, as its caller drives it. Showing it returns at
 // once; cancelling only raises the flag, which the caller reads once per item.
 class ProgressWindow {
@@ -91,11 +98,11 @@ public:
     virtual void enableMenuItem(int id, bool enabled) = 0;
 
     // The list picker, modal, in mode "ADD", "DEL" or "PRN": it does the file work itself and
-    // leaves what it did in the state's aListPick. True when it ended with OK.
-    virtual bool listPicker(const std::string& mode) = 0;
+    // leaves what it did in the state's aListPick.
+    virtual PickerEnd listPicker(const std::string& mode) = 0;
     // The list picker made but never shown: its OK step run at once on what it ticks to begin
-    // with. True when it ended with OK.
-    virtual bool listPickerConfirmed(const std::string& mode) = 0;
+    // with.
+    virtual PickerEnd listPickerConfirmed(const std::string& mode) = 0;
 };
 
 // The tree's redrawing suspended while the guard lives, and resumed on every way out, a

@@ -11,7 +11,7 @@ namespace engine {
 void Engine::FNZLISTPRN()
 {
     FNZCLOSEALL();
-    if (!frame_.listPicker(kPickerPrint) || state_.aListPick.empty())
+    if (frame_.listPicker(kPickerPrint) != PickerEnd::Done || state_.aListPick.empty())
         return;
 
     bool created = false;

@@ -41,7 +41,8 @@ void closeUp(std::vector<std::string>& lists, const std::vector<bool>& removed)
 void Engine::FNZLISTADD()
 {
     FNZCLOSEALL();
-    if (!frame_.listPicker(kModeAdd) || state_.aListPick.empty())
+    // Work cut short by a cancel still happened on disk: the tree follows it too.
+    if (frame_.listPicker(kModeAdd) == PickerEnd::Cancelled || state_.aListPick.empty())
         return;
     // A copy of the numbers: the picker's result stays as it was for whoever reads it next.
     const std::vector<std::string> picked = state_.aListPick;
@@ -67,7 +68,7 @@ void Engine::FNZLISTADD()
 void Engine::FNZLISTDEL()
 {
     FNZCLOSEALL();
-    if (!frame_.listPicker(kModeDel) || state_.aListPick.empty())
+    if (frame_.listPicker(kModeDel) == PickerEnd::Cancelled || state_.aListPick.empty())
         return;
     const std::vector<std::string> picked = state_.aListPick;
     {

@@ -1,5 +1,7 @@
 #include "engine/engine.h"
 
+#include "wordauto/word_error.h"
+
 namespace engine {
 
 using wordauto::DOC_Application;
@@ -27,11 +29,15 @@ bool Engine::quitWordOnClose()
 {
     if (!DOC_Application::WindowExists() || !oWord)
         return true;
+    // Word runs inside this program: while a document is still open in it (the user kept it
+    // with Annulla, or its save failed) the program stays open too.
     try {
         oWord->Quit();
-    } catch (...) {
-        // Errors are ignored here; but Word runs inside this program, so a document the user
-        // chose to keep editing must keep the program open.
+    } catch (const wordauto::WordCancel&) {
+        if (oWord->IsRunning())
+            return false;
+    } catch (const std::exception& e) {
+        frame_.errorBox(e.what());
         if (oWord->IsRunning())
             return false;
     }

@@ -49,6 +49,7 @@ struct PickerCase {
     std::set<std::string> added{};
     std::set<std::string> removed{};
     std::vector<int> bar{}; // the bar at each pass, when given
+    bool interrupted = false; // the picker ends as cut short by a cancel, not as done
 };
 
 class PickerWorkTest : public PickerFixture, public ::testing::WithParamInterface<PickerCase> {
@@ -107,7 +108,8 @@ TEST_P(PickerWorkTest, OkDoesTheModesWork)
     probe.stop();
     framework::setCopyFaultHook(nullptr);
 
-    EXPECT_EQ(picker.result(), 1);
+    EXPECT_EQ(picker.result(), c.interrupted ? app::DWLIST::kInterrupted : 1);
+    EXPECT_EQ(picker.ending(), c.interrupted ? engine::PickerEnd::Interrupted : engine::PickerEnd::Done);
     EXPECT_TRUE(picker.findChildren<app::DWWAIT*>().empty()); // the progress window is closed
     EXPECT_TRUE(controlsLocked);
     std::vector<std::string> boxes;
@@ -180,7 +182,8 @@ const PickerCase kCases[] = {
      .boxes = {"Copia interrotta"},
      .pick = {"3.01.01", "3.02.01"},
      .added = {D + "3.01.01.DOC", D + "3.02.01.DOC"},
-     .bar = {25, 50}},
+     .bar = {25, 50},
+     .interrupted = true},
     {.name = "AddPickerClosedHalfWayStopsAsAfterAnnulla",
      .mode = "ADD",
      .prepare = [](PickerWorkTest& t) {
@@ -191,7 +194,8 @@ const PickerCase kCases[] = {
      .closeAtPass = 1,
      .boxes = {"Copia interrotta"},
      .pick = {"3.01.01"},
-     .added = {D + "3.01.01.DOC"}},
+     .added = {D + "3.01.01.DOC"},
+     .interrupted = true},
     {.name = "AddBarReachesTheEndOnAnUntickedLastItem",
      .mode = "ADD",
      .prepare = [](PickerWorkTest& t) {
@@ -259,7 +263,8 @@ const PickerCase kCases[] = {
      .cancelAtPass = 8, // 3.01.01 is the eighth list of the dossier
      .boxes = {kQuestion, "Cancellazione interrotta"},
      .pick = {"3.01.01"},
-     .removed = {D + "3.01.01.DOC"}},
+     .removed = {D + "3.01.01.DOC"},
+     .interrupted = true},
     {.name = "DelWithoutTheDossierFolder",
      .mode = "DEL",
      .prepare = [](PickerWorkTest& t) { t.programState().cDossierDir = "/Cantiere Chiuso"; },
@@ -315,7 +320,8 @@ const PickerCase kCases[] = {
      .ticked = {"1.01.01", "3.01.01"},
      .cancelAtPass = 2,
      .boxes = {"Stampa interrotta"},
-     .pick = {"WRD/1.01.00.DOC", D + "1.01.01.DOC"}},
+     .pick = {"WRD/1.01.00.DOC", D + "1.01.01.DOC"},
+     .interrupted = true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Picker, PickerWorkTest, ::testing::ValuesIn(kCases),

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -381,6 +382,57 @@ TEST_F(ListCommandsTest, AnnullaChangesNothing)
         EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L50301")));
     }
     EXPECT_EQ(filesUnder(root), files);
+    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+}
+
+TEST_F(ListCommandsTest, RemovingTheSelectedListAndItsNeighboursReadsNoNotesMeanwhile)
+{
+    // The notes shown, of the selected list: read by a hidden Word.
+    state.lShowNotes = true;
+    window->CB1->setChecked(true);
+    window->show();
+    ASSERT_TRUE(window->TV1->SELECTITEM(QStringLiteral("L40101")));
+    ASSERT_TRUE(window->engine().oWord);
+    framework::MessageBoxLog::clear();
+
+    // Each removal moves the selection to a neighbour, some of them removed in the same pick.
+    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    whenThePickerShows({"3.06.01", "4.01.01", "4.01.02"}, "PBOK");
+    window->runMethod("FNZLISTDEL");
+
+    for (const char* gone : {"L30601", "L40101", "L40102"})
+        EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QString::fromLatin1(gone))) << gone;
+    // Only the picker's question; no Word left from reading notes of a list on its way out.
+    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
+    EXPECT_EQ(framework::MessageBoxLog::shown()[0].text,
+              "Attenzione... Le liste selezionate verranno eliminate dal fascicolo... Procedere?");
+    EXPECT_FALSE(window->engine().oWord);
+    EXPECT_FALSE(wordauto::DOC_Application::WindowExists());
+    // The selection the command left (the first section, after "+"), and no notes for it.
+    const auto selected = window->TV1->GETSELECTEDITEM();
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(selected->name, window->TV1->GETROOTITEM()->name);
+    EXPECT_NE(selected->name.front(), 'L');
+    EXPECT_TRUE(window->MLE1->toPlainText().isEmpty());
+    EXPECT_FALSE(window->commandRunning());
+}
+
+TEST_F(ListCommandsTest, TheNotesOfTheListSelectedByACommandAreReadOnceItEnded)
+{
+    state.lShowNotes = true;
+    window->CB1->setChecked(true);
+    window->show();
+    window->engine().FNZCLOSEALL();
+    window->MLE1->clear();
+    window->runCommand(QStringLiteral("selection"), [&] {
+        window->TV1->SELECTITEM(QStringLiteral("L30601"));
+        window->TV1->SELECTITEM(QStringLiteral("L10101"));
+        // Nothing read while the command runs.
+        EXPECT_FALSE(window->engine().oWord);
+        EXPECT_TRUE(window->MLE1->toPlainText().isEmpty());
+    });
+    EXPECT_EQ(window->MLE1->toPlainText(),
+              "Richiesti all'impresa i dati della Cassa Edile e il nominativo dell'RLS.");
     EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
 }
 

@@ -126,7 +126,7 @@ protected:
     {
         frame.picker = [this, paths](const std::string&) {
             state.aListPick = paths;
-            return true;
+            return engine::PickerEnd::Done;
         };
     }
     std::string merged;
@@ -210,7 +210,7 @@ TEST_F(MergeTest, TheSampleDossierBecomesOneProtectedDocumentWithEveryFieldAndIt
 struct MergeCase {
     const char* label;
     std::vector<std::string> files; // dossier lists, picked in this order
-    bool pickerOk;
+    engine::PickerEnd ended;
 };
 
 void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.label; }
@@ -225,12 +225,12 @@ TEST_P(MergeCases, BreaksStandBetweenDocumentsOnlyAndNothingIsPickedEndsSilently
         paths.push_back(folder + "/" + f);
     frame.picker = [&](const std::string&) {
         state.aListPick = paths;
-        return c.pickerOk;
+        return c.ended;
     };
 
     engine.FNZLISTWRD();
 
-    if (paths.empty() || !c.pickerOk) {
+    if (paths.empty() || c.ended != engine::PickerEnd::Done) {
         // No progress window, no message, no Word, nothing written.
         EXPECT_TRUE(frame.progress.empty());
         EXPECT_TRUE(frame.boxes.empty());
@@ -248,11 +248,34 @@ TEST_P(MergeCases, BreaksStandBetweenDocumentsOnlyAndNothingIsPickedEndsSilently
 
 INSTANTIATE_TEST_SUITE_P(
     Merge, MergeCases,
-    ::testing::Values(MergeCase{"OneDocument", {"1.01.01.DOC"}, true},
-                      MergeCase{"ThreeDocuments", {"1.01.01.DOC", "3.02.01.DOC", "1.01.02.DOC"}, true},
-                      MergeCase{"NoLists", {}, true},
-                      MergeCase{"PickerCancelled", {"1.01.01.DOC"}, false}),
+    ::testing::Values(MergeCase{"OneDocument", {"1.01.01.DOC"}, engine::PickerEnd::Done},
+                      MergeCase{"ThreeDocuments", {"1.01.01.DOC", "3.02.01.DOC", "1.01.02.DOC"},
+                                engine::PickerEnd::Done},
+                      MergeCase{"NoLists", {}, engine::PickerEnd::Done},
+                      MergeCase{"PickerCancelled", {"1.01.01.DOC"}, engine::PickerEnd::Cancelled}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(MergeTest, ACancelledCollectBuildsNothingAndKeepsAnEarlierMergedDocument)
+{
+    writeFile(merged, "fascicolo di ieri");
+    // What the picker collected before its cancel: a part of the dossier.
+    frame.picker = [this](const std::string&) {
+        state.aListPick = {folder + "/1.01.01.DOC", folder + "/1.01.02.DOC"};
+        return engine::PickerEnd::Interrupted;
+    };
+
+    engine.FNZLISTWRD();
+
+    EXPECT_EQ(frame.confirmedPickerModes, (std::vector<std::string>{"PRN"}));
+    ASSERT_EQ(frame.boxes.size(), 1u);
+    EXPECT_EQ(frame.boxes[0].text, "Operazione interrotta!");
+    EXPECT_EQ(frame.boxes[0].caption, "Corvalta");
+    EXPECT_EQ(frame.boxes[0].type, 0x10u);
+    EXPECT_TRUE(frame.progress.empty());
+    EXPECT_FALSE(engine.oWord);
+    EXPECT_FALSE(DOC_Application::WindowExists());
+    EXPECT_EQ(readFile(merged), "fascicolo di ieri");
+}
 
 TEST_F(MergeTest, ACancelDuringTheFirstDocumentSavesNothingAndKeepsAnEarlierMergedDocument)
 {
@@ -349,11 +372,11 @@ protected:
         docbuilder::write(d, p);
         return p;
     }
-    void pick(std::vector<std::string> paths, bool ok = true)
+    void pick(std::vector<std::string> paths, engine::PickerEnd ended = engine::PickerEnd::Done)
     {
-        frame.picker = [this, paths, ok](const std::string&) {
+        frame.picker = [this, paths, ended](const std::string&) {
             state.aListPick = paths;
-            return ok;
+            return ended;
         };
     }
     std::vector<int> printed(const std::string& name) const
@@ -403,19 +426,28 @@ TEST_F(PrintRunTest, WithoutAPauseNoneIsMade)
     EXPECT_EQ(printed("B"), (std::vector<int>{2, 3}));
 }
 
-TEST_F(PrintRunTest, ACancelledOrEmptyPickerPrintsNothingAndStartsNoWord)
+TEST_F(PrintRunTest, ACancelledInterruptedOrEmptyPickerPrintsNothingAndStartsNoWord)
 {
     const std::string a = document("A", 1, true);
-    for (const auto& [paths, ok] : {std::pair{std::vector<std::string>{a}, false},
-                                    std::pair{std::vector<std::string>{}, true}}) {
-        pick(paths, ok);
+    const struct {
+        const char* name;
+        std::vector<std::string> paths;
+        engine::PickerEnd ended;
+    } cases[] = {
+        {"Annulla", {a}, engine::PickerEnd::Cancelled},
+        {"collect cancelled after the first document", {a}, engine::PickerEnd::Interrupted},
+        {"nothing collected", {}, engine::PickerEnd::Done},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pick(c.paths, c.ended);
         engine.FNZLISTPRN();
         EXPECT_FALSE(engine.oWord);
         EXPECT_FALSE(DOC_Application::WindowExists());
         EXPECT_FALSE(fs::exists(pdfFolder));
-        EXPECT_TRUE(frame.boxes.empty());
+        EXPECT_TRUE(frame.boxes.empty()); // the picker's messages are its own
     }
-    EXPECT_EQ(frame.pickerModes.size(), 2u);
+    EXPECT_EQ(frame.pickerModes.size(), std::size(cases));
 }
 
 TEST_F(PrintRunTest, ASectionSeparatorIsPrintedAndCountsInTheNumbering)

@@ -24,14 +24,15 @@ protected:
         frame.boxes.clear();
         frame.expands = 0;
     }
-    // A picker that ends with `ok` having done `pick`: copies the blank lists (ADD) or deletes
-    // the documents (DEL) of the numbers that name a file.
-    void scriptPicker(bool ok, std::vector<std::string> pick)
+    // A picker that ends as `ended` says having done `pick`: copies the blank lists (ADD) or
+    // deletes the documents (DEL) of the numbers that name a file.
+    void scriptPicker(bool ok, std::vector<std::string> pick,
+                      engine::PickerEnd ended = engine::PickerEnd::Done)
     {
-        frame.picker = [this, ok, pick](const std::string& mode) {
+        frame.picker = [this, ok, pick, ended](const std::string& mode) {
             state.aListPick.clear();
             if (!ok)
-                return false;
+                return engine::PickerEnd::Cancelled;
             for (const auto& n : pick) {
                 if (mode == "ADD" && fs::exists(state.cRootDir + "/LDC/" + n + ".DOC"))
                     fs::copy_file(state.cRootDir + "/LDC/" + n + ".DOC", folder + "/" + n + ".DOC",
@@ -40,7 +41,7 @@ protected:
                     fs::remove(folder + "/" + n + ".DOC");
                 state.aListPick.push_back(n);
             }
-            return true;
+            return ended;
         };
     }
 
@@ -152,6 +153,29 @@ TEST_F(TreeUpkeepTest, CancelledOrEmptyPickersChangeNothing)
             EXPECT_TRUE(frame.selected.empty());
             EXPECT_EQ(frame.suspendDepth, 0);
         }
+}
+
+TEST_F(TreeUpkeepTest, ALoopCutShortByACancelBringsTheTreeInStepWithWhatWasDoneOnDisk)
+{
+    loadWithout({"5.06.02", "5.05.01"});
+    // ADD: the cancel came after 5.06.02 was copied; DEL: after 3.01.01 was deleted.
+    scriptPicker(true, {"5.06.02"}, engine::PickerEnd::Interrupted);
+    engine.FNZLISTADD();
+    scriptPicker(true, {"3.01.01"}, engine::PickerEnd::Interrupted);
+    engine.FNZLISTDEL();
+
+    for (const char* n : {"5.06.02", "5.05.01", "3.01.01"}) {
+        SCOPED_TRACE(n);
+        const bool onDisk = fs::exists(folder + "/" + n + ".DOC");
+        const bool listed = std::find(state.aDossierLists.begin(), state.aDossierLists.end(), n)
+            != state.aDossierLists.end();
+        EXPECT_EQ(listed, onDisk);
+        EXPECT_EQ(frame.treeItem(engine::listItemName(n)).has_value(), onDisk);
+    }
+    EXPECT_TRUE(fs::exists(folder + "/5.06.02.DOC"));
+    EXPECT_FALSE(fs::exists(folder + "/3.01.01.DOC"));
+    EXPECT_TRUE(frame.boxes.empty()); // the picker's messages are its own
+    EXPECT_EQ(frame.suspendDepth, 0);
 }
 
 } // namespace

@@ -174,18 +174,18 @@ public:
     // The list picker: each call is recorded with its mode, and answered by `picker` (which
     // does what the picker would: files, aListPick); without one it ends as if cancelled.
     std::vector<std::string> pickerModes;
-    std::function<bool(const std::string& mode)> picker;
-    bool listPicker(const std::string& mode) override
+    std::function<engine::PickerEnd(const std::string& mode)> picker;
+    engine::PickerEnd listPicker(const std::string& mode) override
     {
         pickerModes.push_back(mode);
-        return picker ? picker(mode) : false;
+        return picker ? picker(mode) : engine::PickerEnd::Cancelled;
     }
     // The picker confirmed without being shown: recorded apart, answered by `picker` too.
     std::vector<std::string> confirmedPickerModes;
-    bool listPickerConfirmed(const std::string& mode) override
+    engine::PickerEnd listPickerConfirmed(const std::string& mode) override
     {
         confirmedPickerModes.push_back(mode);
-        return picker ? picker(mode) : false;
+        return picker ? picker(mode) : engine::PickerEnd::Cancelled;
     }
 
     // The tree as "name" lines, indented two blanks per level, in display order.

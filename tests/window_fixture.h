@@ -5,6 +5,7 @@
 #include "app/dwmain.h"
 #include "framework/folder_chooser.h"
 #include "framework/msgbox.h"
+#include "framework/save_chooser.h"
 #include "tests/test_support.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ protected:
         framework::MessageBoxLog::reset();
         framework::MessageBoxLog::setScripted(true);
         framework::FolderChooserScript::reset();
+        framework::SaveChooserScript::reset();
     }
     void TearDown() override
     {
@@ -31,6 +33,7 @@ protected:
         window.reset();
         framework::MessageBoxLog::reset();
         framework::FolderChooserScript::reset();
+        framework::SaveChooserScript::reset();
         QDir::setCurrent(previous_);
         TempDirTest::TearDown();
     }

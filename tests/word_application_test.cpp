@@ -139,6 +139,97 @@ TEST_F(ApplicationTest, AQuitCancelledByTheUserEndsNothing)
     app.Quit(wdDoNotSaveChanges);
 }
 
+// Answers where a document never saved goes, from a script, and records what was proposed.
+class ScriptedSaveAs {
+public:
+    explicit ScriptedSaveAs(std::deque<std::string> answers) : answers_(std::move(answers))
+    {
+        DOC_Application::SetSaveAsPrompt([this](const std::string& proposed) {
+            proposals.push_back(proposed);
+            if (answers_.empty()) {
+                ADD_FAILURE() << "unexpected file choice for " << proposed;
+                return std::string();
+            }
+            auto a = answers_.front();
+            answers_.pop_front();
+            return a;
+        });
+    }
+    ~ScriptedSaveAs() { DOC_Application::SetSaveAsPrompt(nullptr); }
+    std::vector<std::string> proposals;
+
+private:
+    std::deque<std::string> answers_;
+};
+
+TEST_F(ApplicationTest, SiForADocumentNeverSavedAsksWhereAndAnnullaThereKeepsItOpen)
+{
+    db::Document tmpl = listWith("Fascicolo", "f001");
+    tmpl.isTemplate = true;
+    fs::create_directories(path("modelli"));
+    db::write(tmpl, path("modelli/_Fascicolo1.dot"));
+    fs::create_directories(path("fascicolo"));
+    const std::string wanted = path("fascicolo/_Fascicolo.doc");
+    struct Case {
+        const char* name;
+        bool byQuit; // Quit() of the instance, or Close() of the document
+        std::string proposal; // set by the caller; empty: the library's own
+        std::string chosen;   // empty: Annulla in the file choice
+    } const cases[] = {
+        {"quit, proposed beside the template", true, "", path("altrove.doc")},
+        {"quit, proposed by the caller", true, wanted, wanted},
+        {"quit, Annulla in the file choice", true, wanted, ""},
+        {"close, proposed by the caller", false, wanted, wanted},
+        {"close, Annulla in the file choice", false, wanted, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(wanted);
+        fs::remove(path("altrove.doc"));
+        ScriptedPrompt question({SaveAnswer::Yes});
+        ScriptedSaveAs where({c.chosen});
+        DOC_Application app;
+        auto doc = app.Documents().Add(path("modelli/_Fascicolo1.dot"));
+        EXPECT_EQ(doc.ProposedFullName(), path("modelli/Documento1.doc"));
+        if (!c.proposal.empty())
+            doc.ProposedFullName(c.proposal);
+        doc.FormFields().Item("f001").Result("unito");
+        if (c.chosen.empty()) {
+            EXPECT_THROW(c.byQuit ? app.Quit() : doc.Close(), WordCancel);
+            EXPECT_TRUE(app.IsRunning());
+            EXPECT_EQ(app.Documents().Count(), 1);
+            EXPECT_FALSE(doc.Saved());
+            EXPECT_FALSE(fs::exists(wanted));
+            app.Quit(wdDoNotSaveChanges);
+        } else {
+            c.byQuit ? app.Quit() : doc.Close();
+            EXPECT_EQ(c.byQuit, !app.IsRunning());
+            DOC_Application reader;
+            EXPECT_EQ(reader.Documents().Open(c.chosen, false, true).FormFields().Item("f001").Result(), "unito");
+            reader.Quit(wdDoNotSaveChanges);
+            if (app.IsRunning())
+                app.Quit();
+        }
+        EXPECT_EQ(where.proposals,
+                  (std::vector<std::string>{c.proposal.empty() ? path("modelli/Documento1.doc") : c.proposal}));
+        EXPECT_EQ(question.asked, (std::vector<std::string>{"Documento1"}));
+    }
+}
+
+TEST_F(ApplicationTest, WithoutAFileChoiceSiForADocumentNeverSavedCancelsTheQuit)
+{
+    db::Document tmpl = listWith("Fascicolo", "f001");
+    tmpl.isTemplate = true;
+    db::write(tmpl, path("_Fascicolo1.dot"));
+    ScriptedPrompt question({SaveAnswer::Yes, SaveAnswer::No});
+    DOC_Application app;
+    app.Documents().Add(path("_Fascicolo1.dot")).FormFields().Item("f001").Result("x");
+    EXPECT_THROW(app.Quit(), WordCancel);
+    EXPECT_TRUE(app.IsRunning());
+    app.Quit(); // "No" always ends it
+    EXPECT_FALSE(app.IsRunning());
+}
+
 TEST_F(ApplicationTest, AddMakesAnUnnamedDocumentFromATemplate)
 {
     db::Document tmpl = listWith("Fascicolo", "f001");

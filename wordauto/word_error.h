@@ -13,6 +13,13 @@ public:
     std::string description() const { return what(); }
 };
 
+// The user answered "Annulla" to one of Word's questions: nothing failed, and what was asked
+// for (closing a document, quitting) did not happen.
+class WordCancel : public WordError {
+public:
+    using WordError::WordError;
+};
+
 // "<cause>: <path>" with the path quoted, the form every file error takes.
 [[noreturn]] void throwFileError(const std::string& cause, const std::string& path);
 

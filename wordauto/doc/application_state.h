@@ -43,6 +43,11 @@ const std::string& printDestinationFolder();
 
 // The installed save prompt (Close() and Quit() without arguments).
 SaveAnswer askToSave(const std::string& documentName);
+// The file a document is saved to at the user's Sì: its own, or for one never saved the path
+// the save-as prompt gives; empty when the user cancelled there.
+std::string pathToSave(const DocumentModel& doc);
+// Saves the document the user chose to save; false when the user cancelled the file choice.
+bool saveAnswered(DocumentModel& doc);
 
 // The body block (a direct child of `body`, the document's w:body) that holds node.
 pugi::xml_node blockOf(pugi::xml_node node, pugi::xml_node body);

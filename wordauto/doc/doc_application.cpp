@@ -31,6 +31,12 @@ DOC_Application::SavePrompt& savePrompt()
     return prompt;
 }
 
+DOC_Application::SaveAsPrompt& saveAsPrompt()
+{
+    static DOC_Application::SaveAsPrompt prompt;
+    return prompt;
+}
+
 } // namespace
 
 namespace detail {
@@ -68,7 +74,8 @@ bool ApplicationState::close(const std::shared_ptr<DocumentModel>& doc, int save
         if (saveChanges == wdPromptToSaveChanges) {
             switch (askToSave(doc->name())) {
             case SaveAnswer::Yes:
-                doc->save();
+                if (!saveAnswered(*doc))
+                    return false;
                 break;
             case SaveAnswer::No:
                 break;
@@ -102,6 +109,22 @@ const std::string& printDestinationFolder() { return printDestination(); }
 SaveAnswer askToSave(const std::string& documentName)
 {
     return savePrompt() ? savePrompt()(documentName) : SaveAnswer::Cancel;
+}
+
+std::string pathToSave(const DocumentModel& doc)
+{
+    if (!doc.path().empty())
+        return doc.path();
+    return saveAsPrompt() ? saveAsPrompt()(doc.proposedPath()) : std::string();
+}
+
+bool saveAnswered(DocumentModel& doc)
+{
+    const std::string path = pathToSave(doc);
+    if (path.empty())
+        return false;
+    doc.saveAs(path);
+    return true;
 }
 
 pugi::xml_node blockOf(pugi::xml_node node, pugi::xml_node body)
@@ -160,25 +183,37 @@ void DOC_Application::Visible(bool visible)
 void DOC_Application::Quit(int saveChanges)
 {
     state_->ensureRunning();
-    // Ask about every changed document first, so a cancel leaves everything open.
-    std::vector<std::pair<std::shared_ptr<detail::DocumentModel>, bool>> plan;
-    for (const auto& doc : state_->documents) {
+    // Ask about every changed document first, and where a new one goes, so a cancel leaves
+    // everything open.
+    struct Step {
+        std::shared_ptr<detail::DocumentModel> doc;
         bool save = false;
+        std::string target; // chosen by the user; empty: the document's own file
+    };
+    std::vector<Step> plan;
+    for (const auto& doc : state_->documents) {
+        Step step{doc, false, {}};
         if (doc->changed()) {
             if (saveChanges == wdPromptToSaveChanges) {
                 const SaveAnswer a = detail::askToSave(doc->name());
-                if (a == SaveAnswer::Cancel)
-                    throw WordError("Chiusura di Word annullata");
-                save = a == SaveAnswer::Yes;
+                if (a == SaveAnswer::Yes)
+                    step.target = detail::pathToSave(*doc);
+                if (a == SaveAnswer::Cancel || (a == SaveAnswer::Yes && step.target.empty()))
+                    throw WordCancel("Chiusura di Word annullata");
+                step.save = a == SaveAnswer::Yes;
             } else {
-                save = saveChanges == wdSaveChanges;
+                step.save = saveChanges == wdSaveChanges;
             }
         }
-        plan.emplace_back(doc, save);
+        plan.push_back(std::move(step));
     }
-    for (auto& [doc, save] : plan)
-        if (save)
-            doc->save();
+    for (auto& step : plan)
+        if (step.save) {
+            if (step.target.empty())
+                step.doc->save();
+            else
+                step.doc->saveAs(step.target);
+        }
     detail::endInstance(*state_);
 }
 
@@ -203,6 +238,7 @@ bool DOC_Application::WindowExists()
 }
 
 void DOC_Application::SetSavePrompt(SavePrompt prompt) { savePrompt() = std::move(prompt); }
+void DOC_Application::SetSaveAsPrompt(SaveAsPrompt prompt) { saveAsPrompt() = std::move(prompt); }
 
 detail::DocumentModel& DocRef::live() const
 {

@@ -48,6 +48,11 @@ public:
     // frame installs a message box, tests a script. Without one, closing is cancelled.
     using SavePrompt = std::function<SaveAnswer(const std::string& documentName)>;
     static void SetSavePrompt(SavePrompt prompt);
+    // Where a document never saved goes when the user answered Sì: asked with the path proposed
+    // for it, answered with the chosen path or an empty one for Annulla. The frame installs a
+    // file dialog, tests a script. Without one, the save is cancelled.
+    using SaveAsPrompt = std::function<std::string(const std::string& proposedPath)>;
+    static void SetSaveAsPrompt(SaveAsPrompt prompt);
     // Whether to take the values of a recovery copy, newer than the file, found when a
     // document is opened for editing (true: take them). Without one, the copy is kept.
     using RecoveryPrompt = std::function<bool(const std::string& documentName)>;

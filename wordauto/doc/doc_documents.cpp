@@ -98,7 +98,7 @@ void DOC_Document::Close(int saveChanges)
 {
     ref_.live();
     if (!ref_.app->close(ref_.doc, saveChanges))
-        throw WordError("Chiusura del documento " + ref_.doc->name() + " annullata");
+        throw WordCancel("Chiusura del documento " + ref_.doc->name() + " annullata");
 }
 
 int DOC_Document::ProtectionType() const
@@ -193,6 +193,8 @@ void DOC_Document::CopyStylesFromTemplate(const std::string& templatePath)
 
 void DOC_Document::SaveAs(const std::string& path) { ref_.live().saveAs(path); }
 void DOC_Document::Save() { ref_.live().save(); }
+std::string DOC_Document::ProposedFullName() const { return ref_.live().proposedPath(); }
+void DOC_Document::ProposedFullName(const std::string& path) { ref_.live().propose(detail::absolutePath(path)); }
 bool DOC_Document::Saved() const { return !ref_.live().changed(); }
 bool DOC_Document::ReadOnly() const { return ref_.live().readOnly(); }
 
@@ -250,7 +252,7 @@ void DOC_Documents::Close(int saveChanges)
     while (!app_->documents.empty()) {
         auto doc = app_->documents.front();
         if (!app_->close(doc, saveChanges))
-            throw WordError("Chiusura del documento " + doc->name() + " annullata");
+            throw WordCancel("Chiusura del documento " + doc->name() + " annullata");
     }
 }
 

@@ -37,6 +37,10 @@ public:
     void CopyStylesFromTemplate(const std::string& templatePath);
     void SaveAs(const std::string& path);
     void Save();
+    // Where the user's first save of a document never saved proposes to put it: beside its
+    // template to begin with; empty once the document has a file.
+    std::string ProposedFullName() const;
+    void ProposedFullName(const std::string& path);
     bool Saved() const;
     bool ReadOnly() const;
 

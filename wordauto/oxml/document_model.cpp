@@ -192,6 +192,13 @@ std::shared_ptr<DocumentModel> DocumentModel::fromTemplate(const std::string& te
     if (model->package_.contentType(model->mainPart_) == kTemplateType)
         model->package_.setOverride(model->mainPart_, kDocumentType);
     model->name_ = name;
+    // Beside its template, as a document of the template's kind: .dot gives .doc, .dotx .docx.
+    std::string extension = fs::path(templatePath).extension().string();
+    if (extension.size() >= 4 && (extension.compare(0, 4, ".dot") == 0 || extension.compare(0, 4, ".DOT") == 0))
+        extension[3] = extension[3] == 't' ? 'c' : 'C';
+    else if (extension.empty())
+        extension = ".docx";
+    model->proposedPath_ = absolutePath((fs::path(templatePath).parent_path() / (name + extension)).string());
     return model;
 }
 

@@ -123,6 +123,10 @@ public:
     // read-only cannot be written over its own file.
     void saveAs(const std::string& path);
     void save();
+    // Where a document never saved is proposed to go when it is first saved; empty once it
+    // has a file of its own.
+    std::string proposedPath() const { return path_.empty() ? proposedPath_ : std::string(); }
+    void propose(const std::string& path) { proposedPath_ = path; }
 
 private:
     DocumentModel(opc::Package package, std::string path, bool readOnly);
@@ -135,6 +139,7 @@ private:
     opc::Package package_;
     std::string path_;
     std::string name_;
+    std::string proposedPath_;
     bool readOnly_ = false;
     bool changed_ = false;
     bool closed_ = false;

@@ -145,7 +145,9 @@ bool DocumentWindow::save()
     if (doc_->readOnly() || doc_->closed())
         return false;
     try {
-        DOC_Document(DocRef{app_, doc_}).Save();
+        // A document never saved asks where to go; Annulla there saves nothing.
+        if (!detail::saveAnswered(*doc_))
+            return false;
     } catch (const WordError& e) {
         errorBox(this, e.what());
         return false;

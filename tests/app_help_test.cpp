@@ -352,7 +352,7 @@ TEST_F(MainWindowHelpTest, HelpAskedForFromTheModalPickerCanBeUsedWhileThePicker
         EXPECT_TRUE(picker.isVisible());
         EXPECT_EQ(picker.result(), 0);
     });
-    EXPECT_FALSE(w.listPicker("ADD"));
+    EXPECT_EQ(w.listPicker("ADD"), engine::PickerEnd::Cancelled);
     EXPECT_TRUE(ran);
     // The picker gone, the help stays open, the main window's again.
     EXPECT_TRUE(help->isVisible());

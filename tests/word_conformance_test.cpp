@@ -244,7 +244,7 @@ protected:
         frame.progress.clear();
         frame.picker = [this, list](const std::string&) {
             state.aListPick = {folder + "/1.01.01.DOC", list, folder + "/1.01.03.DOC"};
-            return true;
+            return engine::PickerEnd::Done;
         };
         std::optional<std::string> refused;
         try {
@@ -265,24 +265,25 @@ TEST_F(ConformanceMergeTest, ARefusedListStopsTheMergeNamingItAndAnAcceptedOneMe
     struct Input {
         std::string what;
         std::string bytes;
-        bool refused;
+        std::optional<bool> refused; // nothing: either way, as long as it is done soundly
     };
     std::vector<Input> inputs;
     for (const auto& c : cases())
         inputs.push_back({c.what, package(c.mainXml, c.parts), !c.cause.empty()});
     for (const auto& f : fuzzFindings()) {
-        // A finding the open refuses is refused by the merge as well.
+        // A finding even a read-only open refuses is refused by the merge as well; one it opens
+        // may still bring a part the merge would copy and refuses.
         const std::string probe = path("probe.doc");
         writeFile(probe, readFile(f));
         DOC_Application app;
-        bool opens = true;
+        std::optional<bool> refused;
         try {
             app.Documents().Open(probe, false, true);
         } catch (const WordError&) {
-            opens = false;
+            refused = true;
         }
         app.Quit(0);
-        inputs.push_back({f.filename().string(), readFile(f), !opens});
+        inputs.push_back({f.filename().string(), readFile(f), refused});
     }
 
     for (const auto& in : inputs) {
@@ -292,12 +293,13 @@ TEST_F(ConformanceMergeTest, ARefusedListStopsTheMergeNamingItAndAnAcceptedOneMe
         writeFile(merged, "fascicolo di ieri");
         const auto refused = merge(list);
         if (in.refused) {
-            ASSERT_TRUE(refused) << "merged";
+            EXPECT_EQ(bool(refused), *in.refused) << (refused ? *refused : "merged");
+        }
+        if (refused) {
             EXPECT_NE(refused->find(list), std::string::npos) << *refused;
             EXPECT_EQ(readFile(merged), "fascicolo di ieri");
             continue;
         }
-        ASSERT_FALSE(refused) << *refused;
         ASSERT_FALSE(frame.boxes.empty());
         EXPECT_EQ(frame.boxes.back().text, "Operazione completata!");
         EXPECT_EQ(packageConformanceFault(readFile(merged)), std::nullopt);

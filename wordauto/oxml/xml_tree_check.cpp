@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace wordauto::detail {
@@ -270,6 +272,11 @@ bool equalsNoCase(std::string_view a, std::string_view b)
            && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return (x | 0x20) == (y | 0x20); });
 }
 
+// Whether the handle holds an attribute, without a call into the library for each: the
+// handle is the pointer to the attribute and nothing else (pugixml.hpp), null for none.
+static_assert(sizeof(pugi::xml_attribute) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_attribute>);
+inline bool present(pugi::xml_attribute a) { return std::bit_cast<const void*>(a) != nullptr; }
+
 // pugixml's own walk: it steps from node to node without a call into the library per step.
 class TreeCheck final : public pugi::xml_tree_walker {
 public:
@@ -399,7 +406,7 @@ private:
         // One pass over the attributes: names, values, and the declarations, which hold for
         // the element's own name and attributes; prefixes are resolved after it.
         std::size_t count = 0;
-        for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
+        for (auto a = element.first_attribute(); present(a); a = a.next_attribute()) {
             const char* name = a.name();
             QName an;
             if (!splitQName(name, an))

@@ -164,9 +164,10 @@ std::shared_ptr<DocumentModel> DocumentModel::fromPackage(opc::Package package, 
 std::shared_ptr<DocumentModel> DocumentModel::open(const std::string& path, bool readOnly,
                                                    const opc::Limits& limits)
 {
-    // A file the user may not write opens read-only, as in Word (root may write any file).
-    const bool writable = ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-    auto model = fromPackage(opc::Package::open(path, limits), absolutePath(path), readOnly || !writable);
+    // A file the user may not write opens read-only, as in Word (root may write any file). A
+    // read-only open need not ask.
+    const bool writable = !readOnly && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    auto model = fromPackage(opc::Package::open(path, limits), absolutePath(path), !writable);
     // Opened to be filled in: what is typed must save, so nothing the save copies may fail then.
     if (!model->readOnly_)
         model->checkEveryXmlPart();

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace wordauto::detail {
@@ -92,41 +94,54 @@ struct QName {
     std::string_view local;
 };
 
-// Splits a qualified name; false when it is not one. Names of ASCII letters, as nearly all
-// are, take one pass.
-bool splitQName(const char* name, QName& out)
+// Splits a qualified name by the full rule; false when it is not one.
+[[gnu::noinline]] bool splitAnyQName(const char* name, QName& out)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(name);
-    std::size_t colon = 0;
-    std::size_t i = 0;
-    if (kAsciiClass[p[0]] & kNameStart) {
-        for (i = 1;; ++i) {
-            while (kAsciiClass[p[i]] & kNamePart)
-                ++i;
-            if (p[i] != ':' || colon != 0 || !(kAsciiClass[p[i + 1]] & kNameStart))
-                break;
-            colon = i++;
-        }
-        if (p[i] == 0) {
-            const std::string_view whole(name, i);
-            out = colon ? QName{whole.substr(0, colon), whole.substr(colon + 1)} : QName{{}, whole};
-            return true;
-        }
-    }
-    // Beyond ASCII letters, or not a name at all: the full rule.
     const std::string_view whole(name);
     const auto at = whole.find(':');
     out = at == std::string_view::npos ? QName{{}, whole} : QName{whole.substr(0, at), whole.substr(at + 1)};
     return (at == std::string_view::npos || isNcName(out.prefix)) && isNcName(out.local);
 }
 
+// Splits a qualified name; false when it is not one. Names of ASCII letters, as nearly all
+// are, take one pass.
+inline bool splitQName(const char* name, QName& out)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(name);
+    if (kAsciiClass[p[0]] & kNameStart) {
+        std::size_t i = 1;
+        while (kAsciiClass[p[i]] & kNamePart)
+            ++i;
+        std::size_t colon = 0;
+        if (p[i] == ':' && (kAsciiClass[p[i + 1]] & kNameStart)) {
+            colon = i;
+            i += 2;
+            while (kAsciiClass[p[i]] & kNamePart)
+                ++i;
+        }
+        if (p[i] == 0) {
+            out = colon ? QName{{name, colon}, {name + colon + 1, i - colon - 1}} : QName{{}, {name, i}};
+            return true;
+        }
+    }
+    // Beyond ASCII letters, or not a name at all.
+    return splitAnyQName(name, out);
+}
+
 // Text taken literally: printable ASCII passes at a byte's cost, anything else is looked at.
-std::optional<std::string> valueFault(const char* value)
+inline bool isPlainText(const char* value)
 {
     for (const auto* p = reinterpret_cast<const unsigned char*>(value); *p; ++p)
         if (!(kAsciiClass[*p] & kText))
-            return characterFault(value);
-    return std::nullopt;
+            return false;
+    return true;
+}
+
+std::optional<std::string> valueFault(const char* value)
+{
+    if (isPlainText(value))
+        return std::nullopt;
+    return characterFault(value);
 }
 
 bool isHex(unsigned char c) { return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
@@ -265,6 +280,11 @@ bool equalsNoCase(std::string_view a, std::string_view b)
            && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return (x | 0x20) == (y | 0x20); });
 }
 
+// Whether the handle holds an attribute, without a call into the library for each: the
+// handle is the pointer to the attribute and nothing else (pugixml.hpp), null for none.
+static_assert(sizeof(pugi::xml_attribute) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_attribute>);
+inline bool present(pugi::xml_attribute a) { return std::bit_cast<const void*>(a) != nullptr; }
+
 // pugixml's own walk: it steps from node to node without a call into the library per step.
 class TreeCheck final : public pugi::xml_tree_walker {
 public:
@@ -281,17 +301,19 @@ public:
     {
         // Depth counts from 0 for the nodes right below the top.
         const int d = depth() + 1;
-        if (d > static_cast<int>(kMaxXmlDepth)) {
-            fault_ = "elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli";
-            return false;
-        }
+        if (d > static_cast<int>(kMaxXmlDepth))
+            return fail("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli");
         leave(d);
         const auto type = n.type();
         if (d == 1)
-            fault_ = topLevelFault(n, type, top_, roots_);
-        if (!fault_)
-            fault_ = nodeFault(n, type, d);
-        return !fault_;
+            if (auto fault = topLevelFault(n, type, top_, roots_))
+                return fail(std::move(*fault));
+        // Elements are nearly all a part holds: checked without building a message.
+        if (type == pugi::node_element)
+            return elementOk(n, d);
+        if (auto fault = nodeFault(n, type))
+            return fail(std::move(*fault));
+        return true;
     }
 
 private:
@@ -326,11 +348,10 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::string> nodeFault(pugi::xml_node n, pugi::xml_node_type type, int depth)
+    // Nodes other than elements.
+    static std::optional<std::string> nodeFault(pugi::xml_node n, pugi::xml_node_type type)
     {
         switch (type) {
-        case pugi::node_element:
-            return elementFault(n, depth);
         case pugi::node_pcdata:
         case pugi::node_cdata:
             return valueFault(n.value());
@@ -385,37 +406,52 @@ private:
         return std::nullopt;
     }
 
-    std::optional<std::string> elementFault(pugi::xml_node element, int depth)
+    [[gnu::cold, gnu::noinline]] bool fail(std::string why)
+    {
+        fault_ = std::move(why);
+        return false;
+    }
+
+    bool elementOk(pugi::xml_node element, int depth)
     {
         // One pass over the attributes: names, values, and the declarations, which hold for
         // the element's own name and attributes; prefixes are resolved after it.
-        attributes_.clear();
-        for (auto a = element.first_attribute(); a; a = a.next_attribute()) {
+        std::size_t count = 0;
+        for (auto a = element.first_attribute(); present(a); a = a.next_attribute()) {
             const char* name = a.name();
             QName an;
             if (!splitQName(name, an))
-                return "nome di attributo non valido " + shown(name);
-            if (auto fault = valueFault(a.value()))
-                return fault;
+                return fail("nome di attributo non valido " + shown(name));
+            const char* value = a.value();
+            if (!isPlainText(value))
+                if (auto fault = characterFault(value))
+                    return fail(std::move(*fault));
             if (an.prefix.empty() ? an.local == "xmlns" : an.prefix == "xmlns") {
                 if (auto fault = declareFault(an.prefix.empty() ? std::string_view() : an.local,
-                                              an.prefix.empty(), a.value(), depth))
-                    return fault;
+                                              an.prefix.empty(), value, depth))
+                    return fail(std::move(*fault));
             }
-            attributes_.push_back({an.prefix, an.local, name});
+            if (count == attributes_.size())
+                attributes_.emplace_back();
+            // The whole name from its parts, without measuring it again.
+            const std::size_t length = an.prefix.empty() ? an.local.size() : an.prefix.size() + 1 + an.local.size();
+            attributes_[count++] = {an.prefix, an.local, {name, length}};
         }
+        const char* elementName = element.name();
         QName qname;
-        if (!splitQName(element.name(), qname))
-            return "nome di elemento non valido " + shown(element.name());
+        if (!splitQName(elementName, qname))
+            return fail("nome di elemento non valido " + shown(elementName));
         if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix)))
-            return "prefisso non dichiarato " + shown(qname.prefix);
-        if (*element.value())
-            if (auto fault = valueFault(element.value()))
-                return fault;
+            return fail("prefisso non dichiarato " + shown(qname.prefix));
+        const char* text = element.value();
+        if (!isPlainText(text))
+            if (auto fault = characterFault(text))
+                return fail(std::move(*fault));
 
         // An attribute's expanded name is its namespace and local name: unprefixed ones are in
         // none, declarations in a space of their own.
-        for (auto& at : attributes_) {
+        for (std::size_t i = 0; i < count; ++i) {
+            auto& at = attributes_[i];
             if (at.space.empty()) {
                 if (at.local == "xmlns")
                     at.space = kXmlnsUri;
@@ -424,31 +460,34 @@ private:
             } else if (const auto uri = bound(at.space)) {
                 at.space = *uri;
             } else {
-                return "prefisso non dichiarato " + shown(at.space);
+                return fail("prefisso non dichiarato " + shown(at.space));
             }
         }
-        if (attributes_.size() > 1)
-            if (auto twice = repeatedAttribute())
-                return "attributo ripetuto " + shown(*twice);
-        return std::nullopt;
+        if (count > 1)
+            if (auto twice = repeatedAttribute(count))
+                return fail("attributo ripetuto " + shown(*twice));
+        return true;
     }
 
-    // The name of an attribute whose expanded name an earlier one has, if any.
-    std::optional<std::string_view> repeatedAttribute()
+    // The name of an attribute whose expanded name an earlier one has, if any, among the
+    // first `count` attributes gathered.
+    std::optional<std::string_view> repeatedAttribute(std::size_t count)
     {
         auto sameName = [](const Attr& x, const Attr& y) { return same(x.local, y.local) && same(x.space, y.space); };
-        if (attributes_.size() <= 8) {
-            for (std::size_t i = 0; i < attributes_.size(); ++i)
-                for (std::size_t j = i + 1; j < attributes_.size(); ++j)
-                    if (sameName(attributes_[i], attributes_[j]))
-                        return attributes_[j].name;
+        const auto first = attributes_.begin();
+        const auto last = first + static_cast<std::ptrdiff_t>(count);
+        if (count <= 8) {
+            for (auto i = first; i != last; ++i)
+                for (auto j = i + 1; j != last; ++j)
+                    if (sameName(*i, *j))
+                        return j->name;
             return std::nullopt;
         }
-        std::sort(attributes_.begin(), attributes_.end(), [](const Attr& x, const Attr& y) {
+        std::sort(first, last, [](const Attr& x, const Attr& y) {
             return x.space != y.space ? x.space < y.space : x.local < y.local;
         });
-        const auto twice = std::adjacent_find(attributes_.begin(), attributes_.end(), sameName);
-        if (twice == attributes_.end())
+        const auto twice = std::adjacent_find(first, last, sameName);
+        if (twice == last)
             return std::nullopt;
         return twice->name;
     }
@@ -469,11 +508,17 @@ private:
     // The namespace a prefix stands for here, or nothing when it is not declared.
     std::optional<std::string_view> bound(std::string_view prefix)
     {
+        // Nearly every name of a part has the same prefix: the last answer is kept. The xml
+        // prefix may only be declared to its own namespace, so a kept answer for it is right.
+        if (cachedUri_ && same(prefix, cachedPrefix_)) [[likely]]
+            return cachedUri_;
+        return lookUp(prefix);
+    }
+
+    [[gnu::noinline]] std::optional<std::string_view> lookUp(std::string_view prefix)
+    {
         if (same(prefix, "xml"))
             return kXmlUri;
-        // Nearly every name of a part has the same prefix: the last answer is kept.
-        if (cachedUri_ && same(prefix, cachedPrefix_))
-            return cachedUri_;
         for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
             if (same(it->prefix, prefix)) {
                 cachedPrefix_ = prefix;

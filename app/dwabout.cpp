@@ -1,8 +1,8 @@
 #include "app/dwabout.h"
 
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/xtv1.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/screen_fit.h"
 #include "ui_dwabout.h"
 
 
@@ -14,7 +14,7 @@ _DWABOUT::_DWABOUT(QWidget* owner)
       ui_(std::make_unique<Ui::_DWABOUT>())
 {
     ui_->setupUi(this);
-    applyDialogUnits(this);
+    vendrik::applyDialogUnits(this);
     setFixedSize(size());
     FI1 = ui_->FI1;
     FLD00 = ui_->FLD00;

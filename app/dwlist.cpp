@@ -1,9 +1,9 @@
 #include "app/dwlist.h"
 
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/dwwait.h"
 #include "framework/msgbox.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/screen_fit.h"
 #include "ui_dwlist.h"
 
 #include <QCheckBox>
@@ -54,7 +54,7 @@ _DWLIST::_DWLIST(QWidget* owner)
       ui_(std::make_unique<Ui::_DWLIST>())
 {
     ui_->setupUi(this);
-    applyDialogUnits(this);
+    vendrik::applyDialogUnits(this);
     designedSize_ = size();
     setMinimumSize(designedSize_);
     setSizeGripEnabled(true);
@@ -86,7 +86,7 @@ _DWLIST::_DWLIST(QWidget* owner)
 
     // Placed at 37, 48 from the top-left corner of the owner's client area.
     if (owner) {
-        const QRect offset = dialogUnitsToPixels(dialogFont(), 37, 48, 0, 0);
+        const QRect offset = vendrik::dialogUnitsToPixels(vendrik::dialogFont(), 37, 48, 0, 0);
         QWidget* client = owner;
         if (auto* main = qobject_cast<QMainWindow*>(owner); main && main->centralWidget())
             client = main->centralWidget();
@@ -223,7 +223,7 @@ void DWLIST::setSeparatorsChecked(bool checked) { CB1->setChecked(checked); }
 
 int DWLIST::box(const std::string& text, unsigned type)
 {
-    return framework::messageBox(this, q(text), QString::fromLatin1("Corvalta"), type);
+    return vendrik::messageBox(this, q(text), QString::fromLatin1("Corvalta"), type);
 }
 
 void DWLIST::setControlsEnabled(bool enabled)

@@ -6,7 +6,7 @@
 #include "engine/engine.h"
 #include "framework/event_pump.h"
 #include "framework/file_copy.h"
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <QCheckBox>
 #include <QPointer>
@@ -14,7 +14,7 @@
 
 namespace app {
 
-namespace mb = framework::mb;
+namespace mb = vendrik::mb;
 
 namespace {
 
@@ -70,12 +70,12 @@ engine::PickerEnd DWLIST::ending() const
 bool DWLIST::folderTests()
 {
     const std::string dossier = state_.dossierFolder();
-    if (!framework::folderExists(dossier)) {
-        box(dossier + "\r\nLa cartella fascicolo non esiste", mb::Stop);
+    if (!vendrik::folderExists(dossier)) {
+        box(dossier + "\r\nLa cartella fascicolo non esiste", vendrik::mb::Stop);
         return false;
     }
-    if (symMode != QLatin1String("DEL") && !framework::folderExists(archiveFolder(state_))) {
-        box(archiveFolder(state_) + "\r\nLa cartella archivio liste non esiste", mb::Stop);
+    if (symMode != QLatin1String("DEL") && !vendrik::folderExists(archiveFolder(state_))) {
+        box(archiveFolder(state_) + "\r\nLa cartella archivio liste non esiste", vendrik::mb::Stop);
         return false;
     }
     return true;
@@ -105,8 +105,8 @@ bool DWLIST::runWork()
     } else if (symMode == QLatin1String("DEL")) {
         if (mandatoryPass(false, listRows)
             && box("Attenzione... Le liste selezionate verranno eliminate dal fascicolo... Procedere?",
-                   mb::YesNo | mb::Question)
-                == framework::answer::Yes) {
+                   vendrik::mb::YesNo | vendrik::mb::Question)
+                == vendrik::answer::Yes) {
             progress.setText("Cancellazione in corso lista");
             alive = itemLoop(progress, "Cancellazione in corso lista ", "Cancellazione interrotta",
                              [this](const std::string& n) { deleteList(n); });
@@ -138,7 +138,7 @@ bool DWLIST::mandatoryPass(bool tick, const engine::NumberIndex<engine::IndexRow
         if (row->mandatory && itemChecked(i) != tick) {
             box(tick ? "La lista [" + number + "] non è selezionata\r\nma essendo obbligatoria verrà selezionata"
                      : "La lista [" + number + "] è selezionata\r\nma essendo obbligatoria verrà deselezionata",
-                mb::Question);
+                vendrik::mb::Question);
             setItemChecked(i, tick);
         }
         chosen = chosen || itemChecked(i);
@@ -168,7 +168,7 @@ bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, con
             // A progress window gone with its owner's children counts as cancelled too.
             if (progress.aborted() || !progress.dialog()) {
                 interrupted_ = true;
-                box(interrupted, mb::Exclamation);
+                box(interrupted, vendrik::mb::Exclamation);
                 return static_cast<bool>(self);
             }
             work(number);
@@ -182,10 +182,10 @@ bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, con
 
 void DWLIST::copyList(const std::string& number)
 {
-    const auto source = namesAFile(number) ? framework::findFile(archiveFolder(state_), documentOf(number))
+    const auto source = namesAFile(number) ? vendrik::findFile(archiveFolder(state_), documentOf(number))
                                            : std::nullopt;
     if (!source) {
-        box(number + " - La lista non esiste", mb::Stop);
+        box(number + " - La lista non esiste", vendrik::mb::Stop);
         return;
     }
     const auto result = framework::copyFileNoReplace(*source, state_.dossierFolder(), documentOf(number));
@@ -196,11 +196,11 @@ void DWLIST::copyList(const std::string& number)
     case framework::CopyOutcome::TargetExists:
         // The document in the dossier may hold the user's work: it stays, and it is the list's.
         box(result.target + "\r\nLa lista è già nel fascicolo: il documento presente non è stato sostituito",
-            mb::Information);
+            vendrik::mb::Information);
         state_.aListPick.push_back(number);
         break;
     case framework::CopyOutcome::Failed:
-        box(result.target + "\r\nCopia della lista non riuscita (" + result.cause + ")", mb::Stop);
+        box(result.target + "\r\nCopia della lista non riuscita (" + result.cause + ")", vendrik::mb::Stop);
         break;
     }
 }
@@ -208,42 +208,42 @@ void DWLIST::copyList(const std::string& number)
 void DWLIST::deleteList(const std::string& number)
 {
     const auto document = namesAFile(number)
-        ? framework::findFile(state_.dossierFolder(), documentOf(number))
+        ? vendrik::findFile(state_.dossierFolder(), documentOf(number))
         : std::nullopt;
     if (!document) {
-        box(number + " - La lista non esiste", mb::Stop);
+        box(number + " - La lista non esiste", vendrik::mb::Stop);
         return;
     }
     std::string cause;
     if (framework::removeFile(*document, &cause))
         state_.aListPick.push_back(number);
     else
-        box(*document + "\r\nEliminazione della lista non riuscita (" + cause + ")", mb::Stop);
+        box(*document + "\r\nEliminazione della lista non riuscita (" + cause + ")", vendrik::mb::Stop);
 }
 
 void DWLIST::collectList(const std::string& number, std::string& lastSection,
                          const engine::NumberIndex<engine::IndexRow>& sectionRows)
 {
     if (!namesAFile(number)) {
-        box(number + " - La lista non esiste", mb::Stop);
+        box(number + " - La lista non esiste", vendrik::mb::Stop);
         return;
     }
     if (CB1->isChecked() && number.substr(0, 4) != lastSection.substr(0, 4)) {
         lastSection = sectionOf(number);
         // A section the index does not know gets no separator, and is not tried again.
         if (sectionRows.contains(lastSection)) {
-            if (const auto separator = framework::findFile(separatorFolder(state_), documentOf(lastSection)))
+            if (const auto separator = vendrik::findFile(separatorFolder(state_), documentOf(lastSection)))
                 state_.aListPick.push_back(*separator);
             else
-                box(lastSection + " - La Sezione non esiste", mb::Stop);
+                box(lastSection + " - La Sezione non esiste", vendrik::mb::Stop);
         }
     }
-    if (const auto document = framework::findFile(state_.dossierFolder(), documentOf(number)))
+    if (const auto document = vendrik::findFile(state_.dossierFolder(), documentOf(number)))
         state_.aListPick.push_back(*document);
-    else if (const auto blank = framework::findFile(archiveFolder(state_), documentOf(number)))
+    else if (const auto blank = vendrik::findFile(archiveFolder(state_), documentOf(number)))
         state_.aListPick.push_back(*blank);
     else
-        box(number + " - La lista non esiste", mb::Stop);
+        box(number + " - La lista non esiste", vendrik::mb::Stop);
 }
 
 } // namespace app

@@ -1,8 +1,8 @@
 #include "app/dwmain.h"
 
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/dwwait.h"
-#include "framework/dates.h"
+#include "runtime/dates.h"
 #include "framework/error_handler.h"
 #include "framework/event_pump.h"
 #include "framework/msgbox.h"
@@ -23,9 +23,9 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 // this century.
 void setProcessDates()
 {
-    framework::setDateFormat(QStringLiteral("dd.mm.yyyy"));
+    vendrik::setDateFormat(QStringLiteral("dd.mm.yyyy"));
     if (QDate::currentDate().year() > 1999)
-        framework::setYearEpoch(2000);
+        vendrik::setYearEpoch(2000);
 }
 } // namespace
 
@@ -33,7 +33,7 @@ _DWMAIN::_DWMAIN(QWidget* owner) : QMainWindow(owner), ui_(std::make_unique<Ui::
 {
     auto* form = new QWidget(this);
     ui_->setupUi(form);
-    applyDialogUnits(form);
+    vendrik::applyDialogUnits(form);
     designedSize_ = form->size();
     form->setMinimumSize(designedSize_);
     setCentralWidget(form);
@@ -122,7 +122,7 @@ DWMAIN::DWMAIN(engine::ProgramState& state, QWidget* owner)
 engine::BoxAnswer DWMAIN::messageBox(const std::string& text, const std::string& caption,
                                      unsigned type)
 {
-    return static_cast<engine::BoxAnswer>(framework::messageBox(this, q(text), q(caption), type));
+    return static_cast<engine::BoxAnswer>(vendrik::messageBox(this, q(text), q(caption), type));
 }
 
 void DWMAIN::errorBox(const std::string& text) { framework::errorBox(q(text)); }
@@ -165,7 +165,7 @@ void DWMAIN::setHeaderText(int box, const std::string& text)
     case 1: SLE1->setText(q(text)); break;
     case 2: SLE2->setText(q(text)); break;
     case 3: SLE3->setText(q(text)); break;
-    case 4: fsDate->setDate(SLE4, framework::parseDate(q(text))); break;
+    case 4: fsDate->setDate(SLE4, vendrik::parseDate(q(text))); break;
     case 5: SLE5->setText(q(text)); break;
     default: break;
     }

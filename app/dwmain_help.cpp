@@ -1,7 +1,7 @@
 // The main window's help display, on the help file ORMK.CHM of the working folder.
 #include "app/dwmain.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "framework/help_window.h"
 
 #include <QFileInfo>
@@ -18,7 +18,7 @@ void DWMAIN::createHelpDisplay()
     // Made anew at each start-up step, so a help file replaced meanwhile is read afresh.
     delete helpDisplay_;
     helpDisplay_ = nullptr;
-    const auto found = framework::findFile("", kHelpFile);
+    const auto found = vendrik::findFile("", kHelpFile);
     engine_.lHelp = found.has_value();
     if (engine_.lHelp)
         helpDisplay_ = new framework::HelpWindow(this, QFileInfo(QString::fromStdString(*found)).absoluteFilePath());

@@ -43,11 +43,11 @@ void DWMAIN::installSavePrompt()
     wordauto::DOC_Application::SetSavePrompt([owner](const std::string& documentName) {
         const QString text = QStringLiteral("Salvare le modifiche apportate a ")
             + QString::fromStdString(documentName) + QLatin1Char('?');
-        switch (framework::messageBox(owner, text, QString::fromLatin1(framework::kProgramTitle),
-                                      framework::mb::YesNoCancel | framework::mb::Exclamation)) {
-        case framework::answer::Yes:
+        switch (vendrik::messageBox(owner, text, QString::fromLatin1(framework::kProgramTitle),
+                                      vendrik::mb::YesNoCancel | vendrik::mb::Exclamation)) {
+        case vendrik::answer::Yes:
             return wordauto::SaveAnswer::Yes;
-        case framework::answer::No:
+        case vendrik::answer::No:
             return wordauto::SaveAnswer::No;
         default:
             return wordauto::SaveAnswer::Cancel;

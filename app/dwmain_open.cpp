@@ -20,9 +20,9 @@ void DWMAIN::installRecoveryPrompt()
         const QString text = QStringLiteral("È stata trovata una copia di recupero di \"")
             + QString::fromStdString(documentName)
             + QStringLiteral("\" più recente del file. Riprendere i valori recuperati?");
-        return framework::messageBox(owner, text, QString::fromLatin1(framework::kProgramTitle),
-                                     framework::mb::YesNo | framework::mb::Question)
-            == framework::answer::Yes;
+        return vendrik::messageBox(owner, text, QString::fromLatin1(framework::kProgramTitle),
+                                     vendrik::mb::YesNo | vendrik::mb::Question)
+            == vendrik::answer::Yes;
     });
 }
 

@@ -1,7 +1,7 @@
 #include "app/dwwait.h"
 
-#include "app/dialog_units.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/dialog_units.h"
+#include "runtime/screen_fit.h"
 #include "ui_dwwait.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ DWWAIT::DWWAIT(QWidget* owner, std::optional<QString> caption, std::optional<QSt
       ui_(std::make_unique<Ui::_DWWAIT>())
 {
     ui_->setupUi(this);
-    applyDialogUnits(this);
+    vendrik::applyDialogUnits(this);
     setFixedSize(size());
     // Tight margins so that two lines fit the box as designed.
     ui_->FT1->document()->setDocumentMargin(1);

@@ -1,6 +1,6 @@
 #include "app/fsdate8.h"
 
-#include "framework/dates.h"
+#include "runtime/dates.h"
 
 #include <QLineEdit>
 
@@ -13,9 +13,9 @@ void FSDATE8::attach(QLineEdit* box)
 
 void FSDATE8::setDate(QLineEdit* box, const QDate& date) const
 {
-    box->setText(framework::formatDate(date));
+    box->setText(vendrik::formatDate(date));
 }
 
-QDate FSDATE8::date(const QLineEdit* box) const { return framework::parseDate(box->text()); }
+QDate FSDATE8::date(const QLineEdit* box) const { return vendrik::parseDate(box->text()); }
 
 } // namespace app

@@ -196,16 +196,16 @@ Figures measureOnce(const Setup& setup)
     const auto expectedItems = [&](app::DWMAIN& w) {
         // Every list item and at least one detail row under some of them.
         if (w.engine().state().aDossierLists.size() != static_cast<std::size_t>(setup.lists) + 1
-            || w.TV1->ITEMCOUNT() <= setup.lists || !framework::MessageBoxLog::shown().empty()) {
-            for (const auto& box : framework::MessageBoxLog::shown())
+            || w.TV1->ITEMCOUNT() <= setup.lists || !vendrik::MessageBoxLog::shown().empty()) {
+            for (const auto& box : vendrik::MessageBoxLog::shown())
                 std::fprintf(stderr, "%s\n", box.text.toStdString().c_str());
             fail("the start-up did not fill the tree as expected: " + std::to_string(w.TV1->ITEMCOUNT())
                  + " items");
         }
     };
     Figures f;
-    framework::MessageBoxLog::reset();
-    framework::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::setScripted(true);
     engine::ProgramState state;
     std::unique_ptr<app::DWMAIN> window;
     f.startup = seconds([&] {
@@ -225,21 +225,21 @@ Figures measureOnce(const Setup& setup)
     const int inDossier = setup.lists + 1; // with the header list
     f.pickerPrn = fillPicker(*window, "PRN", inDossier);
     f.pickerDel = fillPicker(*window, "DEL", inDossier);
-    framework::MessageBoxLog::queueAnswer(framework::answer::Yes); // "Procedere?"
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::Yes); // "Procedere?"
     f.listDel = pickAndRun(*window, "FNZLISTDEL", setup.picked);
     const auto& lists = window->engine().state().aDossierLists;
     if (lists.size() != static_cast<std::size_t>(inDossier - kPicked) || window->TV1->GETITEMATTRIBUTES(
             QString::fromStdString(engine::listItemName(setup.picked.front()))))
         fail("FNZLISTDEL did not remove the picked lists");
-    if (framework::MessageBoxLog::shown().size() != 1)
+    if (vendrik::MessageBoxLog::shown().size() != 1)
         fail("FNZLISTDEL showed more than its question");
-    framework::MessageBoxLog::clear();
+    vendrik::MessageBoxLog::clear();
     f.pickerAdd = fillPicker(*window, "ADD", kPicked);
     f.listAdd = pickAndRun(*window, "FNZLISTADD", setup.picked);
-    if (lists.size() != static_cast<std::size_t>(inDossier) || !framework::MessageBoxLog::shown().empty()
+    if (lists.size() != static_cast<std::size_t>(inDossier) || !vendrik::MessageBoxLog::shown().empty()
         || !window->TV1->GETITEMATTRIBUTES(QString::fromStdString(engine::listItemName(setup.picked.front()))))
     {
-        for (const auto& box : framework::MessageBoxLog::shown())
+        for (const auto& box : vendrik::MessageBoxLog::shown())
             std::fprintf(stderr, "%s\n", box.text.toStdString().c_str());
         fail("FNZLISTADD did not bring the picked lists back");
     }

@@ -8,7 +8,7 @@
 // Prints the merged document's path, the documents merged and its page count (property 14).
 
 #include "engine/engine.h"
-#include "reportform/runtime/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "tests/recording_frame.h"
 #include "wordauto/word.h"
 

@@ -1,7 +1,7 @@
 #include "engine/engine.h"
 #include "engine/number_index.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 namespace engine {
 
@@ -25,7 +25,7 @@ void Engine::loadDossierTree()
         frame_.messageBox("Selezionare una cartella fascicolo", kCaptionCorvalta, mb::Question);
         return;
     }
-    if (!framework::folderExists(folder)) {
+    if (!vendrik::folderExists(folder)) {
         frame_.messageBox(folder + "\r\nLa cartella non esiste", kCaptionCorvalta, mb::Question);
         return;
     }
@@ -38,7 +38,7 @@ void Engine::loadDossierTree()
     progress->setPosition(0);
 
     // The folder is listed once; each digit's pattern filters that listing, in digit order.
-    const framework::FolderListing listing(folder);
+    const vendrik::FolderListing listing(folder);
     for (char d = '0'; d <= '9'; ++d)
         for (const auto& name : listing.matching(std::string(1, d) + ".??.??.DOC"))
             state_.aDossierLists.push_back(name.substr(0, name.size() - 4)); // a "?" may take more than a byte

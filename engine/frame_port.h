@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/msgbox_codes.h"
+#include "runtime/msgbox_codes.h"
 
 #include <memory>
 #include <optional>
@@ -9,10 +9,10 @@
 namespace engine {
 
 // Message box type codes, as the program has always used them (combinable: YesNo | Question).
-namespace mb = framework::mb;
+namespace mb = vendrik::mb;
 
 // What a message box returns.
-enum class BoxAnswer { Ok = framework::answer::Ok, Yes = framework::answer::Yes, No = framework::answer::No };
+enum class BoxAnswer { Ok = vendrik::answer::Ok, Yes = vendrik::answer::Yes, No = vendrik::answer::No };
 
 inline constexpr const char* kCaptionCorvalta = "Corvalta";
 inline constexpr const char* kCaptionQuarvello = "Quarvello";

@@ -1,6 +1,6 @@
 #include "engine/engine.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 namespace engine {
 
@@ -34,7 +34,7 @@ void Engine::MTDLOAD2()
         frame_.setHeaderText(box, "");
     frame_.setNotes("");
 
-    const auto path = framework::findFile(state_.dossierFolder(), kHeaderDocument);
+    const auto path = vendrik::findFile(state_.dossierFolder(), kHeaderDocument);
     if (!path) {
         frame_.messageBox("La lista 0.00.01.doc non esiste\r\nImpossibile visualizzare i dati della verifica",
                           kCaptionCorvalta, mb::Question);

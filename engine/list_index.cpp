@@ -1,6 +1,6 @@
 #include "engine/engine.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <array>
 
@@ -72,9 +72,9 @@ bool Engine::MTDLOAD1()
     state_.aSectionIndex.clear();
     state_.aListIndex.clear();
 
-    const auto found = framework::findFile(state_.cRootDir, kIndexFile);
+    const auto found = vendrik::findFile(state_.cRootDir, kIndexFile);
     if (!found) {
-        frame_.messageBox(framework::joinPath(state_.cRootDir, kIndexFile) + "\r\n"
+        frame_.messageBox(vendrik::joinPath(state_.cRootDir, kIndexFile) + "\r\n"
                               + "Il file indice liste non esiste",
                           kCaptionCorvalta, mb::Stop);
         return false;

@@ -1,6 +1,6 @@
 #include "engine/engine.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <algorithm>
 
@@ -26,8 +26,8 @@ bool sameFileName(const std::string& a, const std::string& b)
 
 std::string pathIn(const std::string& folder, const std::string& name)
 {
-    const auto found = framework::findFile(folder, name);
-    return found ? *found : framework::joinPath(folder, name);
+    const auto found = vendrik::findFile(folder, name);
+    return found ? *found : vendrik::joinPath(folder, name);
 }
 
 bool activateOpenCopy(wordauto::DOC_Application& word, const std::string& file)
@@ -61,7 +61,7 @@ std::optional<Engine::ListDocument> Engine::selectedListDocument(const std::stri
     }
     const std::string number = selected->value;
     const std::string file = number + ".DOC";
-    const auto path = framework::findFile(state_.dossierFolder(), file);
+    const auto path = vendrik::findFile(state_.dossierFolder(), file);
     if (!path) {
         frame_.messageBox("La lista " + number + " non esiste" + missingTail, kCaptionCorvalta,
                           mb::Question);
@@ -78,7 +78,7 @@ void Engine::FNZOPEN()
 
 void Engine::FNZOPENR()
 {
-    const auto path = framework::findFile(state_.dossierFolder(), kReportFile);
+    const auto path = vendrik::findFile(state_.dossierFolder(), kReportFile);
     if (!path) {
         frame_.messageBox("Non esiste il file rapporto per questo fascicolo", kCaptionCorvalta,
                           mb::Question);
@@ -89,7 +89,7 @@ void Engine::FNZOPENR()
 
 void Engine::FNZOPENF()
 {
-    const auto path = framework::findFile(state_.dossierFolder(), kDossierFile);
+    const auto path = vendrik::findFile(state_.dossierFolder(), kDossierFile);
     if (!path) {
         frame_.messageBox("Non esiste il file fascicolo", kCaptionCorvalta, mb::Question);
         return;

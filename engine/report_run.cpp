@@ -2,7 +2,7 @@
 #include "engine/result_documents.h"
 #include "engine/result_writer.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
 
@@ -31,9 +31,9 @@ constexpr KindParser kParsers[] = {
 // Copies the root's template of a result document over the dossier's; false after telling why.
 bool copyTemplate(Engine& e, const char* file)
 {
-    const auto source = framework::findFile(e.state().cRootDir, file);
+    const auto source = vendrik::findFile(e.state().cRootDir, file);
     if (!source) {
-        e.frame().messageBox(framework::joinPath(e.state().cRootDir, file) + "\r\nIl file non esiste",
+        e.frame().messageBox(vendrik::joinPath(e.state().cRootDir, file) + "\r\nIl file non esiste",
                              kCaptionCorvalta, mb::Stop);
         return false;
     }
@@ -85,7 +85,7 @@ void Engine::FNZPARSE()
     state_.aListStatus.clear();
     state_.aRptMeasures.clear();
 
-    const framework::FolderLookup documents(state_.dossierFolder());
+    const vendrik::FolderLookup documents(state_.dossierFolder());
     // The run's own copy of the list rows: the index may be loaded again while events are let
     // run between two lists, and a lookup must not point into rows that are gone.
     const std::vector<IndexRow> listRows = state_.aListIndex;
@@ -143,9 +143,9 @@ void Engine::writeResults(ProgressWindow& progress)
 {
     const std::string folder = state_.dossierFolder();
     const auto open = [&](const char* file) -> std::optional<wordauto::DOC_Document> {
-        const auto path = framework::findFile(folder, file);
+        const auto path = vendrik::findFile(folder, file);
         if (!path) {
-            frame_.messageBox(framework::joinPath(folder, file) + "\r\nIl file non esiste", kCaptionCorvalta,
+            frame_.messageBox(vendrik::joinPath(folder, file) + "\r\nIl file non esiste", kCaptionCorvalta,
                               mb::Stop);
             return std::nullopt;
         }

@@ -1,7 +1,7 @@
 #include "engine/engine.h"
 #include "engine/result_documents.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <QString>
 
@@ -28,7 +28,7 @@ std::string detailItemName(int row)
 // The result document, open read-only in the held Word; nothing when it is missing.
 static std::optional<wordauto::DOC_Document> openResult(Engine& e, const char* file, bool lInteractive)
 {
-    const auto path = framework::findFile(e.state().dossierFolder(), file);
+    const auto path = vendrik::findFile(e.state().dossierFolder(), file);
     if (!path) {
         if (lInteractive)
             e.frame().messageBox(std::string("Per questo fascicolo non esiste il file ") + file

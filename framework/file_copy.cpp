@@ -1,6 +1,6 @@
 #include "framework/file_copy.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "wordauto/word_error.h"
 
 #include <fcntl.h>
@@ -100,12 +100,12 @@ void setCopyFaultHook(std::function<void(std::size_t bytesWritten)> hook)
 CopyResult copyFileNoReplace(const std::string& source, const std::string& folder, const std::string& name)
 {
     CopyResult result;
-    result.target = joinPath(folder, name);
+    result.target = vendrik::joinPath(folder, name);
     if (name.empty() || name.find('/') != std::string::npos) {
         result.cause = "nome non valido"; // a copy never leaves its folder
         return result;
     }
-    if (const auto existing = findFile(folder, name)) {
+    if (const auto existing = vendrik::findFile(folder, name)) {
         result.outcome = CopyOutcome::TargetExists;
         result.target = *existing;
         return result;
@@ -119,7 +119,7 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
         return result;
     }
     // Hidden, and no list number at its start: no listing of the dossier takes it for a list.
-    std::string tmp = joinPath(folder, ".~" + name + ".XXXXXX");
+    std::string tmp = vendrik::joinPath(folder, ".~" + name + ".XXXXXX");
     const int out = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (out < 0) {
         result.cause = wordauto::systemErrorText(errno);

@@ -2,7 +2,7 @@
 
 #include "framework/chm_file.h"
 #include "framework/msgbox.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/screen_fit.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -143,8 +143,8 @@ bool HelpWindow::ensureOpen()
     } catch (const ChmError& e) {
         failedStamp_ = info.lastModified();
         failedSize_ = info.size();
-        messageBox(parentWidget(), QString::fromStdString(e.what()), QString::fromLatin1(kProgramTitle),
-                   mb::Exclamation);
+        vendrik::messageBox(parentWidget(), QString::fromStdString(e.what()), QString::fromLatin1(kProgramTitle),
+                   vendrik::mb::Exclamation);
         return false;
     }
     failedSize_ = -1;
@@ -176,9 +176,9 @@ bool HelpWindow::showTopic(const QString& name)
         return false;
     const auto local = file_->findTopic(name);
     if (!local) {
-        messageBox(parentWidget(),
+        vendrik::messageBox(parentWidget(),
                    QStringLiteral("L'argomento \"%1\" non si trova nel file della guida \"%2\".").arg(name, path_),
-                   QString::fromLatin1(kProgramTitle), mb::Exclamation);
+                   QString::fromLatin1(kProgramTitle), vendrik::mb::Exclamation);
         return false;
     }
     browser_->setSource(HelpBrowser::pageUrl(*local));

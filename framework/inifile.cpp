@@ -1,6 +1,6 @@
 #include "framework/inifile.h"
 
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -80,7 +80,7 @@ INIFILE::INIFILE(const std::string& name, const std::string& folder)
     // An existing file of the same name in other letters is the one meant.
     const auto slash = dir.find_last_of('/');
     const std::string parent = slash == std::string::npos ? dir : dir.substr(0, slash);
-    const auto found = findFile(parent, file);
+    const auto found = vendrik::findFile(parent, file);
     path_ = found ? *found : dir + file;
 }
 

@@ -4,12 +4,12 @@ namespace framework {
 
 void errorBox(const QString& text)
 {
-    messageBox(nullptr, text, QString::fromLatin1(kProgramTitle), mb::Stop | mb::Ok);
+    vendrik::messageBox(nullptr, text, QString::fromLatin1(kProgramTitle), vendrik::mb::Stop | vendrik::mb::Ok);
 }
 
 void infoBox(const QString& text)
 {
-    messageBox(nullptr, text, QString::fromLatin1(kInfoCaption), mb::Information | mb::Ok);
+    vendrik::messageBox(nullptr, text, QString::fromLatin1(vendrik::kInfoCaption), vendrik::mb::Information | vendrik::mb::Ok);
 }
 
 } // namespace framework

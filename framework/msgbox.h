@@ -1,18 +1,12 @@
 #pragma once
 
-// The one message box function and its test recorder are the library's, so the program's boxes
-// and the report form's are scripted and recorded alike.
-#include "framework/msgbox_codes.h"
-#include "reportform/runtime/msgbox.h"
+// The program's own boxes, on the library's one message box function (runtime/msgbox.h), so
+// the program's boxes and the report form's are scripted and recorded alike.
+#include "runtime/msgbox.h"
 
 #include <QString>
 
 namespace framework {
-
-using vendrik::kInfoCaption;
-using vendrik::messageBox;
-using vendrik::MessageBoxLog;
-using vendrik::ShownBox;
 
 inline constexpr const char* kProgramTitle = "Quarvello";
 

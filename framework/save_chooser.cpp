@@ -61,7 +61,7 @@ QString chooseFileToSave(QWidget* owner, const QString& proposed)
         QString chosen;
         if (!script().answers.isEmpty())
             chosen = script().answers.takeFirst();
-        else if (MessageBoxLog::scripted()) {
+        else if (vendrik::MessageBoxLog::scripted()) {
             qFatal("Salva con nome without a queued answer: %s", qPrintable(proposed));
             std::abort(); // qFatal is not declared noreturn in Qt 6.4
         } else
@@ -69,8 +69,8 @@ QString chooseFileToSave(QWidget* owner, const QString& proposed)
         if (chosen.isEmpty() || !QFileInfo::exists(chosen))
             return chosen;
         const QString question = chosen + QStringLiteral("\r\nIl file esiste già. Sostituirlo?");
-        if (messageBox(owner, question, QString::fromLatin1(kProgramTitle), mb::YesNo | mb::Exclamation)
-            == answer::Yes)
+        if (vendrik::messageBox(owner, question, QString::fromLatin1(kProgramTitle), vendrik::mb::YesNo | vendrik::mb::Exclamation)
+            == vendrik::answer::Yes)
             return chosen;
     }
 }

@@ -2,8 +2,8 @@
 
 #include "reportform/button_binding.h"
 #include "reportform/i_rp0.h"
-#include "reportform/runtime/dialog_units.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/dialog_units.h"
+#include "runtime/screen_fit.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "reportform/field_spec.h"
 
-#include "reportform/runtime/dates.h"
+#include "runtime/dates.h"
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reportform/vendrik_export.h"
+#include "runtime/vendrik_export.h"
 
 #include <QObject>
 #include <QString>

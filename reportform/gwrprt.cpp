@@ -2,9 +2,9 @@
 
 #include "reportform/display_lines.h"
 #include "reportform/field_spec.h"
-#include "reportform/runtime/dates.h"
-#include "reportform/runtime/file_lookup.h"
-#include "reportform/runtime/msgbox.h"
+#include "runtime/dates.h"
+#include "runtime/file_lookup.h"
+#include "runtime/msgbox.h"
 
 #include <QDate>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "reportform/definition.h"
 #include "reportform/gwrprt_layout.h"
-#include "reportform/vendrik_export.h"
+#include "runtime/vendrik_export.h"
 
 #include <QList>
 #include <QString>

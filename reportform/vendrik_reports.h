@@ -8,4 +8,4 @@
 #include "reportform/gwrprt.h"
 #include "reportform/gwrprt_layout.h"
 #include "reportform/i_rp0.h"
-#include "reportform/runtime/msgbox.h"
+#include "runtime/msgbox.h"

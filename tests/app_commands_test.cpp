@@ -63,7 +63,7 @@ protected:
     std::vector<QString> boxTexts() const
     {
         std::vector<QString> out;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             out.push_back(b.text);
         return out;
     }
@@ -237,7 +237,7 @@ TEST_F(CommandsTest, ClosingTheWindowDuringTheReportRunEndsItCleanlyThenCloses)
             EXPECT_EQ(resultDocument(kReport), blankTemplate(kReport));
         }
         window.reset();
-        framework::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::clear();
     }
 }
 
@@ -261,11 +261,11 @@ TEST_F(CommandsTest, AFailedLoadOrStatusRefreshLeavesTheTreeRedrawing)
         const std::string path = dossier + "/" + c.document;
         const std::string kept = readFile(path);
         writeFile(path, "questo non è un documento di Word");
-        framework::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::clear();
         c.command();
         // The failure was told, and the tree redraws: now and after the next bracket.
         bool told = false;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             told = told || b.caption == "Quarvello";
         EXPECT_TRUE(told);
         EXPECT_TRUE(window->TV1->updatesEnabled());
@@ -285,9 +285,9 @@ TEST_F(CommandsTest, ClosingAsksAboutAChangedDocumentAndAnnullaKeepsTheWindow)
         bool closes;
         bool saved;
     } const cases[] = {
-        {framework::answer::Cancel, false, false},
-        {framework::answer::No, true, false},
-        {framework::answer::Yes, true, true},
+        {vendrik::answer::Cancel, false, false},
+        {vendrik::answer::No, true, false},
+        {vendrik::answer::Yes, true, true},
     };
     const std::string header = dossier + "/0.00.01.doc";
     for (const auto& c : cases) {
@@ -296,12 +296,12 @@ TEST_F(CommandsTest, ClosingAsksAboutAChangedDocumentAndAnnullaKeepsTheWindow)
         const std::string before = readFile(header);
         auto& word = window->engine().obtainWord();
         word.Documents().Open(header, false, false).FormFields().Item("f001").Result("Impresa cambiata");
-        framework::MessageBoxLog::clear();
-        framework::MessageBoxLog::queueAnswer(c.answer);
+        vendrik::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::queueAnswer(c.answer);
         EXPECT_EQ(window->close(), c.closes);
-        ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
-        const auto& box = framework::MessageBoxLog::shown()[0];
-        EXPECT_EQ(box.type, framework::mb::YesNoCancel | framework::mb::Exclamation);
+        ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
+        const auto& box = vendrik::MessageBoxLog::shown()[0];
+        EXPECT_EQ(box.type, vendrik::mb::YesNoCancel | vendrik::mb::Exclamation);
         EXPECT_TRUE(box.text.startsWith("Salvare le modifiche apportate a "));
         EXPECT_TRUE(box.text.contains("0.00.01.DOC", Qt::CaseInsensitive));
         EXPECT_EQ(window->isVisible(), !c.closes);

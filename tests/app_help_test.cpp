@@ -28,7 +28,7 @@
 
 using namespace testsupport;
 using framework::HelpWindow;
-using framework::MessageBoxLog;
+using vendrik::MessageBoxLog;
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The main window: its controls as designed, the date box, following a resize, and releasing
 // the program's Word when it closes.
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/dwmain.h"
 #include "app/dwwait.h"
 #include "data/docbuilder/docbuilder.h"
 #include "framework/error_handler.h"
 #include "tests/test_support.h"
-#include "framework/dates.h"
+#include "runtime/dates.h"
 #include "framework/msgbox.h"
 
 #include <gtest/gtest.h>
@@ -90,11 +90,11 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndLimits)
 
 TEST_F(MainWindowTest, TheLayoutKeepsItsDesignedProportions)
 {
-    const QFont font = app::dialogFont();
-    const QRect tree = app::dialogUnitsToPixels(font, 282, 29, 214, 214);
+    const QFont font = vendrik::dialogFont();
+    const QRect tree = vendrik::dialogUnitsToPixels(font, 282, 29, 214, 214);
     EXPECT_EQ(window.TV1->geometry(), tree);
-    EXPECT_EQ(window.SLE4->geometry(), app::dialogUnitsToPixels(font, 42, 123, 43, 12));
-    EXPECT_EQ(window.centralWidget()->minimumSize(), app::dialogUnitsToPixels(font, 0, 0, 498, 245).size());
+    EXPECT_EQ(window.SLE4->geometry(), vendrik::dialogUnitsToPixels(font, 42, 123, 43, 12));
+    EXPECT_EQ(window.centralWidget()->minimumSize(), vendrik::dialogUnitsToPixels(font, 0, 0, 498, 245).size());
 }
 
 TEST_F(MainWindowTest, TheDateBoxShowsDayMonthYearAndReadsTwoDigitYearsInThisCentury)
@@ -125,16 +125,16 @@ TEST_F(MainWindowTest, TheNotesGroupAndTheTreeFollowAResize)
 
 TEST_F(MainWindowTest, ClosingQuitsTheHeldWordWithoutAsking)
 {
-    framework::MessageBoxLog::reset();
-    framework::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::setScripted(true);
     window.show();
     window.engine().obtainWord();
     wordauto::DOC_Application held = *window.engine().oWord;
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(held.IsRunning());
     EXPECT_FALSE(window.engine().oWord);
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
-    framework::MessageBoxLog::reset();
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
+    vendrik::MessageBoxLog::reset();
 }
 
 TEST_F(MainWindowTest, WithNoWordHeldClosingSendsNothing)
@@ -159,18 +159,18 @@ TEST_F(FailingCommandTest, AFailureLeavesNoProgressWindowBehind)
     state.cRootDir = dir_.string();
     app::DWMAIN window{state};
     window.show();
-    framework::MessageBoxLog::reset();
-    framework::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::setScripted(true);
     const QString log = QString::fromStdString(path("quarvello.err"));
     const QString previous = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir_.string()));
     EXPECT_FALSE(framework::runGuarded("MTDLOAD1", [&] { window.engine().MTDLOAD1(); }));
     QDir::setCurrent(previous);
     EXPECT_TRUE(window.findChildren<app::DWWAIT*>().isEmpty());
-    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
-    EXPECT_TRUE(framework::MessageBoxLog::shown()[0].text.contains("_Indice_Liste.doc"));
+    ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown()[0].text.contains("_Indice_Liste.doc"));
     EXPECT_TRUE(QFile::exists(log));
-    framework::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::reset();
     window.engine().oWord->Quit(0);
 }
 

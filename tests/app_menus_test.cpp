@@ -144,8 +144,8 @@ TEST_F(MenusTest, AnItemIsEnabledExactlyWhenTheWindowHasItsMethod)
 TEST_F(MenusTest, TheOpenItemsTheirButtonsAndApriListaRunTheirCommands)
 {
     // Without a dossier each command can only say what it misses.
-    framework::MessageBoxLog::reset();
-    framework::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::setScripted(true);
     QToolBar* bar = window.menu()->toolBar();
     const struct {
         int id;
@@ -171,11 +171,11 @@ TEST_F(MenusTest, TheOpenItemsTheirButtonsAndApriListaRunTheirCommands)
     openList->trigger();
     expected << "Selezionare una lista";
     QStringList shown;
-    for (const auto& box : framework::MessageBoxLog::shown())
+    for (const auto& box : vendrik::MessageBoxLog::shown())
         shown << box.text;
     EXPECT_EQ(shown, expected);
     EXPECT_FALSE(window.engine().oWord);
-    framework::MessageBoxLog::reset();
+    vendrik::MessageBoxLog::reset();
 }
 
 TEST(MenuBindingTest, AnItemRunsTheOwnersMethodOfItsNameAndOneWithoutStaysDisabled)

@@ -154,7 +154,7 @@ TEST_F(MergeWindowTest, GeneraMergesTheDossierUnseenAndLeavesTheResultOpenInWord
     for (const bool fromMenu : {true, false}) {
         SCOPED_TRACE(fromMenu ? "menu" : "toolbar");
         texts.clear();
-        framework::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::clear();
         if (fromMenu)
             genera->trigger();
         else
@@ -179,7 +179,7 @@ TEST_F(MergeWindowTest, GeneraMergesTheDossierUnseenAndLeavesTheResultOpenInWord
         EXPECT_EQ(texts, expected);
         EXPECT_EQ(captions, std::set<QString>{QStringLiteral("Quarvello")});
 
-        const auto& boxes = framework::MessageBoxLog::shown();
+        const auto& boxes = vendrik::MessageBoxLog::shown();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "Operazione completata!");
         EXPECT_EQ(boxes[0].caption, "Corvalta");
@@ -219,7 +219,7 @@ TEST_F(MergeWindowTest, GeneraMergesTheDossierUnseenAndLeavesTheResultOpenInWord
 TEST_F(MergeWindowTest, TheClosingBoxShowsOverTheMainWindowWhileTheProgressWindowIsUp)
 {
     // The real box this time, answered by the user's click as soon as it is up.
-    framework::MessageBoxLog::setScripted(false);
+    vendrik::MessageBoxLog::setScripted(false);
     QString shownText;
     QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
     QWidget* shownOver = nullptr;
@@ -277,7 +277,7 @@ TEST_F(MergeWindowTest, ThePrintRunNumbersThePagesOnAndLeavesEveryFileAsItWas)
     EXPECT_FALSE(window->engine().oWord);
     EXPECT_TRUE(wordauto::window::documentWindows().empty());
     EXPECT_EQ(filesUnder(root), before);
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
     EXPECT_FALSE(window->commandRunning());
 }
 
@@ -300,7 +300,7 @@ TEST_F(MergeWindowTest, ThePrintRunCancelledOrWithNothingTickedPrintsNothingAndS
         EXPECT_TRUE(printed().empty());
         EXPECT_FALSE(window->engine().oWord);
         EXPECT_FALSE(wordauto::DOC_Application::WindowExists());
-        EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+        EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
         EXPECT_EQ(filesUnder(root), before);
     }
 }
@@ -320,7 +320,7 @@ TEST_F(MergeWindowTest, ACancelledCollectMergesNothingAndKeepsTheEarlierDossierD
     } const cases[] = {{"Annulla", false}, {"main window closed", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        framework::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::clear();
         bool cancelled = false;
         bool mergeProgressSeen = false;
         const std::unique_ptr<QTimer> probe(everyPass([&] {
@@ -340,11 +340,11 @@ TEST_F(MergeWindowTest, ACancelledCollectMergesNothingAndKeepsTheEarlierDossierD
         ASSERT_TRUE(cancelled);
         EXPECT_FALSE(mergeProgressSeen);
         std::vector<QString> texts;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             texts.push_back(b.text);
         EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Stampa interrotta"),
                                                QStringLiteral("Operazione interrotta!")}));
-        const auto& last = framework::MessageBoxLog::shown().back();
+        const auto& last = vendrik::MessageBoxLog::shown().back();
         EXPECT_EQ(last.type, 0x10u);
         EXPECT_EQ(last.owner, window.get());
         // Nothing built: no Word, no document, every file as it was.
@@ -378,8 +378,8 @@ TEST_F(MergeWindowTest, ThePrintRunAfterACancelledCollectPrintsNothing)
     EXPECT_TRUE(printed().empty());
     EXPECT_FALSE(window->engine().oWord);
     EXPECT_FALSE(wordauto::DOC_Application::WindowExists());
-    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
-    EXPECT_EQ(framework::MessageBoxLog::shown()[0].text, "Stampa interrotta");
+    ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
+    EXPECT_EQ(vendrik::MessageBoxLog::shown()[0].text, "Stampa interrotta");
     EXPECT_EQ(filesUnder(root), before);
 }
 
@@ -393,10 +393,10 @@ TEST_F(MergeWindowTest, QuittingWithAnInterruptedMergeAsksWhereToSaveItAndNoAlwa
         bool closes;
         bool failureShown;
     } const cases[] = {
-        {"Sì, saved where proposed", framework::answer::Yes, "=", true, false},
-        {"Sì, Annulla in the file choice", framework::answer::Yes, "", false, false},
-        {"Sì, into a folder that does not exist", framework::answer::Yes, "manca/fascicolo.doc", false, true},
-        {"No", framework::answer::No, nullptr, true, false},
+        {"Sì, saved where proposed", vendrik::answer::Yes, "=", true, false},
+        {"Sì, Annulla in the file choice", vendrik::answer::Yes, "", false, false},
+        {"Sì, into a folder that does not exist", vendrik::answer::Yes, "manca/fascicolo.doc", false, true},
+        {"No", vendrik::answer::No, nullptr, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -416,8 +416,8 @@ TEST_F(MergeWindowTest, QuittingWithAnInterruptedMergeAsksWhereToSaveItAndNoAlwa
         ASSERT_EQ(window->engine().oWord->ActiveDocument().FullName(), "Documento1");
         ASSERT_FALSE(fs::exists(proposed));
 
-        framework::MessageBoxLog::clear();
-        framework::MessageBoxLog::queueAnswer(c.answer);
+        vendrik::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::queueAnswer(c.answer);
         std::string chosen; // "=" stands for the proposed file
         if (c.chosen && std::string(c.chosen) == "=")
             chosen = proposed;
@@ -430,7 +430,7 @@ TEST_F(MergeWindowTest, QuittingWithAnInterruptedMergeAsksWhereToSaveItAndNoAlwa
         if (c.chosen) {
             EXPECT_EQ(framework::SaveChooserScript::lastProposed().toStdString(), proposed);
         }
-        const auto& boxes = framework::MessageBoxLog::shown();
+        const auto& boxes = vendrik::MessageBoxLog::shown();
         ASSERT_EQ(boxes.size(), c.failureShown ? 2u : 1u);
         EXPECT_TRUE(boxes[0].text.startsWith("Salvare le modifiche apportate a Documento1"));
         if (c.failureShown) {
@@ -439,12 +439,12 @@ TEST_F(MergeWindowTest, QuittingWithAnInterruptedMergeAsksWhereToSaveItAndNoAlwa
             EXPECT_TRUE(boxes[1].text.contains(QString::fromStdString(chosen))) << boxes[1].text.toStdString();
         }
         EXPECT_EQ(window->isVisible(), !c.closes);
-        EXPECT_EQ(fs::exists(proposed), c.closes && c.answer == framework::answer::Yes);
+        EXPECT_EQ(fs::exists(proposed), c.closes && c.answer == vendrik::answer::Yes);
         if (!c.closes) {
             // Everything still open; and "No" closes the program whatever happened before.
             EXPECT_TRUE(window->engine().oWord->IsRunning());
             EXPECT_EQ(window->engine().oWord->Documents().Count(), 1);
-            framework::MessageBoxLog::queueAnswer(framework::answer::No);
+            vendrik::MessageBoxLog::queueAnswer(vendrik::answer::No);
             EXPECT_TRUE(window->close());
             EXPECT_FALSE(fs::exists(proposed));
         }
@@ -477,7 +477,7 @@ TEST_F(MergeWindowTest, DISABLED_Screenshots)
             }
     });
     // The closing box for real this time, taken and then answered.
-    framework::MessageBoxLog::setScripted(false);
+    vendrik::MessageBoxLog::setScripted(false);
     QTimer boxWatch;
     boxWatch.setInterval(300);
     QObject::connect(&boxWatch, &QTimer::timeout, [&] {
@@ -491,7 +491,7 @@ TEST_F(MergeWindowTest, DISABLED_Screenshots)
     boxWatch.start();
     window->menu()->action(kGenera)->trigger();
     boxWatch.stop();
-    framework::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::setScripted(true);
     EXPECT_EQ(taken.size(), 2u);
 
     const auto windows = wordauto::window::documentWindows();
@@ -528,8 +528,8 @@ TEST_F(MergeWindowTest, DISABLED_SaveAsScreenshot)
             progress->findChild<QPushButton*>(QStringLiteral("PBANNULLA"))->click();
     });
     window->menu()->action(kGenera)->trigger();
-    framework::MessageBoxLog::setScripted(false);
-    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    vendrik::MessageBoxLog::setScripted(false);
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::Yes);
     bool taken = false;
     QTimer watch;
     watch.setInterval(1500);
@@ -546,8 +546,8 @@ TEST_F(MergeWindowTest, DISABLED_SaveAsScreenshot)
     EXPECT_FALSE(window->close());
     watch.stop();
     EXPECT_TRUE(taken);
-    framework::MessageBoxLog::setScripted(true);
-    framework::MessageBoxLog::queueAnswer(framework::answer::No);
+    vendrik::MessageBoxLog::setScripted(true);
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::No);
     EXPECT_TRUE(window->close());
 }
 

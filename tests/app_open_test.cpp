@@ -38,7 +38,7 @@ protected:
     std::vector<std::pair<QString, QString>> boxes() const
     {
         std::vector<std::pair<QString, QString>> out;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             out.emplace_back(b.text, b.caption);
         return out;
     }
@@ -113,7 +113,7 @@ TEST_F(OpenCommandsTest, ASectionAndADossierNeverMergedShowTheirMessagesAndLeave
     using Box = std::pair<QString, QString>;
     EXPECT_EQ(boxes(), (std::vector<Box>{{"Selezionare una lista", "Corvalta"},
                                          {"Non esiste il file fascicolo", "Corvalta"}}));
-    for (const auto& b : framework::MessageBoxLog::shown())
+    for (const auto& b : vendrik::MessageBoxLog::shown())
         EXPECT_EQ(b.type, 0x20u);
     ASSERT_TRUE(window->engine().oWord);
     EXPECT_TRUE(word() == held);
@@ -158,14 +158,14 @@ TEST_F(OpenCommandsTest, ARecoveryCopyIsOfferedWhenTheListIsOpenedAndYesTakesIt)
         fs::last_write_time(list, fs::last_write_time(copy) - std::chrono::minutes(1));
     }
 
-    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::Yes);
     ASSERT_TRUE(window->TV1->SELECTITEM("L10101"));
     window->menu()->action(11059)->trigger();
-    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
-    const auto& box = framework::MessageBoxLog::shown()[0];
+    ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
+    const auto& box = vendrik::MessageBoxLog::shown()[0];
     EXPECT_EQ(box.text, QStringLiteral("È stata trovata una copia di recupero di \"1.01.01.DOC\" "
                                        "più recente del file. Riprendere i valori recuperati?"));
-    EXPECT_EQ(box.type, framework::mb::YesNo | framework::mb::Question);
+    EXPECT_EQ(box.type, vendrik::mb::YesNo | vendrik::mb::Question);
     auto doc = word().ActiveDocument();
     EXPECT_EQ(doc.FormFields().Item(1).Result(), edited);
     EXPECT_FALSE(doc.Saved());

@@ -15,7 +15,7 @@ namespace {
 
 using namespace testsupport;
 namespace fs = std::filesystem;
-namespace answer = framework::answer;
+namespace answer = vendrik::answer;
 
 // The dossier's folder below the root, as the expected paths name it.
 const std::string D = "DATI/Cantiere Via Roma/";
@@ -84,7 +84,7 @@ TEST_P(PickerWorkTest, OkDoesTheModesWork)
     if (c.closeAtPass)
         picker.show(); // only a picker on screen has a close box
     for (int a : c.answers)
-        framework::MessageBoxLog::queueAnswer(a);
+        vendrik::MessageBoxLog::queueAnswer(a);
     if (c.copyFault)
         framework::setCopyFaultHook([](std::size_t written) {
             if (written >= 1)
@@ -116,11 +116,11 @@ TEST_P(PickerWorkTest, OkDoesTheModesWork)
     for (const auto& b : c.boxes)
         boxes.push_back(expand(b));
     EXPECT_EQ(boxTexts(), boxes);
-    for (const auto& b : framework::MessageBoxLog::shown()) {
+    for (const auto& b : vendrik::MessageBoxLog::shown()) {
         EXPECT_EQ(b.caption, "Corvalta");
         EXPECT_EQ(b.owner, &picker);
     }
-    EXPECT_EQ(framework::MessageBoxLog::pendingAnswers(), 0u);
+    EXPECT_EQ(vendrik::MessageBoxLog::pendingAnswers(), 0u);
     std::vector<std::string> pick;
     for (const auto& p : c.pick)
         pick.push_back(std::string(c.mode) == "PRN" ? root + "/" + p : p);

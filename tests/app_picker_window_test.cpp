@@ -1,6 +1,6 @@
 // The list picker as a window: what each mode shows, its layout in dialog units following a
 // resize, its help button, "Annulla", and the main window's commands that open it.
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/dwmain.h"
 #include "tests/picker_fixture.h"
 
@@ -135,8 +135,8 @@ TEST_F(PickerWindowTest, ANumberTwiceInTheIndexOrTheDossierIsAnsweredByItsFirstE
 TEST_F(PickerWindowTest, LayoutInDialogUnitsAndTheListFollowsTheDialog)
 {
     app::DWLIST picker(nullptr, QStringLiteral("PRN"), state);
-    const QFont font = app::dialogFont();
-    const auto du = [&](int x, int y, int w, int h) { return app::dialogUnitsToPixels(font, x, y, w, h); };
+    const QFont font = vendrik::dialogFont();
+    const auto du = [&](int x, int y, int w, int h) { return vendrik::dialogUnitsToPixels(font, x, y, w, h); };
     EXPECT_EQ(picker.size(), du(0, 0, 349, 224).size());
     EXPECT_EQ(picker.minimumSize(), du(0, 0, 349, 224).size());
     const struct {
@@ -231,7 +231,7 @@ TEST_F(PickerWindowTest, AnnullaEndsWithZeroAndTouchesNothing)
         EXPECT_FALSE(picker.isVisible());
         EXPECT_TRUE(state.aListPick.empty());
     }
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
     EXPECT_EQ(filesUnder(root), before);
 }
 
@@ -335,7 +335,7 @@ TEST_F(ListCommandsTest, AddingCopiesTheListAndHangsItInTheTree)
 
 TEST_F(ListCommandsTest, RemovingDeletesTheConfirmedListAndItsItem)
 {
-    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::Yes);
     whenThePickerShows({"3.01.01"}, "PBOK");
     ASSERT_TRUE(run("FNZLISTDEL"));
     EXPECT_EQ(seenMode, "DEL");
@@ -382,7 +382,7 @@ TEST_F(ListCommandsTest, AnnullaChangesNothing)
         EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QStringLiteral("L50301")));
     }
     EXPECT_EQ(filesUnder(root), files);
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
 }
 
 TEST_F(ListCommandsTest, RemovingTheSelectedListAndItsNeighboursReadsNoNotesMeanwhile)
@@ -393,18 +393,18 @@ TEST_F(ListCommandsTest, RemovingTheSelectedListAndItsNeighboursReadsNoNotesMean
     window->show();
     ASSERT_TRUE(window->TV1->SELECTITEM(QStringLiteral("L40101")));
     ASSERT_TRUE(window->engine().oWord);
-    framework::MessageBoxLog::clear();
+    vendrik::MessageBoxLog::clear();
 
     // Each removal moves the selection to a neighbour, some of them removed in the same pick.
-    framework::MessageBoxLog::queueAnswer(framework::answer::Yes);
+    vendrik::MessageBoxLog::queueAnswer(vendrik::answer::Yes);
     whenThePickerShows({"3.06.01", "4.01.01", "4.01.02"}, "PBOK");
     window->runMethod("FNZLISTDEL");
 
     for (const char* gone : {"L30601", "L40101", "L40102"})
         EXPECT_FALSE(window->TV1->GETITEMATTRIBUTES(QString::fromLatin1(gone))) << gone;
     // Only the picker's question; no Word left from reading notes of a list on its way out.
-    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
-    EXPECT_EQ(framework::MessageBoxLog::shown()[0].text,
+    ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
+    EXPECT_EQ(vendrik::MessageBoxLog::shown()[0].text,
               "Attenzione... Le liste selezionate verranno eliminate dal fascicolo... Procedere?");
     EXPECT_FALSE(window->engine().oWord);
     EXPECT_FALSE(wordauto::DOC_Application::WindowExists());
@@ -433,7 +433,7 @@ TEST_F(ListCommandsTest, TheNotesOfTheListSelectedByACommandAreReadOnceItEnded)
     });
     EXPECT_EQ(window->MLE1->toPlainText(),
               "Richiesti all'impresa i dati della Cassa Edile e il nominativo dell'RLS.");
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
 }
 
 } // namespace

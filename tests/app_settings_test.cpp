@@ -58,7 +58,7 @@ protected:
     std::vector<QString> texts() const
     {
         std::vector<QString> out;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             out.push_back(b.text);
         return out;
     }
@@ -169,7 +169,7 @@ TEST_F(SettingsTest, TheSettingIsWrittenBeforeTheViewChanges)
     fs::create_directory(dir_ / "ORMK.INI");
     w.CB2->click();
     EXPECT_EQ(face("L10101"), 4);
-    ASSERT_EQ(framework::MessageBoxLog::shown().size(), 1u);
+    ASSERT_EQ(vendrik::MessageBoxLog::shown().size(), 1u);
     EXPECT_TRUE(texts()[0].contains("ORMK.INI"));
 }
 
@@ -211,7 +211,7 @@ TEST_F(SettingsTest, TheRootChooserKeepsTheCaseAndReloadsEverything)
 {
     writeIni("[STP1]\nSLE1=/Cantiere A\n");
     auto& w = start();
-    framework::MessageBoxLog::clear();
+    vendrik::MessageBoxLog::clear();
     framework::FolderChooserScript::queueAnswer(QString::fromStdString(root));
     w.PBDIR0();
     EXPECT_EQ(setting("SLE0"), root);

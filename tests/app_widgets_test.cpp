@@ -1,5 +1,5 @@
 // The progress window and the list tree, driven the way the engine and the main window do.
-#include "app/dialog_units.h"
+#include "runtime/dialog_units.h"
 #include "app/dwwait.h"
 #include "app/xtv1.h"
 
@@ -185,9 +185,9 @@ TEST(ProgressWindow, KeepsItsDesignedProportionsCentredOnTheScreen)
 {
     DWWAIT w(nullptr);
     w.show(0);
-    const QFont font = app::dialogFont();
+    const QFont font = vendrik::dialogFont();
     EXPECT_EQ(w.font().pointSize(), 8);
-    EXPECT_EQ(w.size(), app::dialogUnitsToPixels(font, 0, 0, 245, 64).size());
+    EXPECT_EQ(w.size(), vendrik::dialogUnitsToPixels(font, 0, 0, 245, 64).size());
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
 
     // The bar spans the window; box, bar and button follow each other down it without touching.

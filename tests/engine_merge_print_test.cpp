@@ -1,7 +1,7 @@
 // Handing the dossier on: the merged dossier document built from the picker's documents, and
 // the print run whose page numbers run on from one document to the next.
 #include "data/docbuilder/docbuilder.h"
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "tests/engine_fixture.h"
 #include "tests/pdf_text.h"
 #include "tests/sample_root_fixture.h"
@@ -102,10 +102,10 @@ std::vector<std::string> pickerCollection(const engine::ProgramState& state)
         const std::string section = number.substr(0, 4) + ".00";
         if (section != lastSection) {
             lastSection = section;
-            if (const auto s = framework::findFile(state.cRootDir + "/WRD", section + ".DOC"))
+            if (const auto s = vendrik::findFile(state.cRootDir + "/WRD", section + ".DOC"))
                 out.push_back(*s);
         }
-        if (const auto d = framework::findFile(state.dossierFolder(), number + ".DOC"))
+        if (const auto d = vendrik::findFile(state.dossierFolder(), number + ".DOC"))
             out.push_back(*d);
     }
     return out;

@@ -2,7 +2,7 @@
 // midway leaves nothing behind: no half document, no temporary file a listing would take.
 #include "data/docbuilder/docbuilder.h"
 #include "framework/file_copy.h"
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "tests/fixture_docs.h"
 #include "tests/test_support.h"
 
@@ -95,8 +95,8 @@ TEST_F(CopyTest, ATemporaryFileLeftByACrashIsNeverListedAsAList)
     // What a copy killed before its rename leaves: hidden, and not a list number.
     writeFile(dir_ / "DATI" / ".~1.01.01.DOC.a1B2c3", "mezzo");
     writeFile(dir_ / "DATI" / "1.01.02.DOC", "lista");
-    EXPECT_EQ(framework::listFiles(dossier(), "1.??.??.DOC"), (std::vector<std::string>{"1.01.02.DOC"}));
-    EXPECT_EQ(framework::listFiles(dossier(), "*"), (std::vector<std::string>{"1.01.02.DOC"}));
+    EXPECT_EQ(vendrik::listFiles(dossier(), "1.??.??.DOC"), (std::vector<std::string>{"1.01.02.DOC"}));
+    EXPECT_EQ(vendrik::listFiles(dossier(), "*"), (std::vector<std::string>{"1.01.02.DOC"}));
 }
 
 TEST_F(CopyTest, WhatCannotBeCopiedFailsWithItsCause)

@@ -1,4 +1,4 @@
-#include "framework/dates.h"
+#include "runtime/dates.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@ namespace {
 
 TEST(Dates, TwoDigitYearsReadFromTheEpochAndDatesShowAsDayMonthYear)
 {
-    framework::setDateFormat("dd.mm.yyyy");
-    framework::setYearEpoch(2000);
+    vendrik::setDateFormat("dd.mm.yyyy");
+    vendrik::setYearEpoch(2000);
     struct Case {
         const char* text;
         QDate date;
@@ -19,13 +19,13 @@ TEST(Dates, TwoDigitYearsReadFromTheEpochAndDatesShowAsDayMonthYear)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(framework::parseDate(c.text), c.date);
+        EXPECT_EQ(vendrik::parseDate(c.text), c.date);
     }
-    EXPECT_EQ(framework::formatDate(QDate(2005, 3, 5)), "05.03.2005");
-    EXPECT_EQ(framework::formatDate(QDate()), "");
-    framework::setYearEpoch(1950);
-    EXPECT_EQ(framework::parseDate("01.01.49"), QDate(2049, 1, 1));
-    EXPECT_EQ(framework::parseDate("01.01.50"), QDate(1950, 1, 1));
+    EXPECT_EQ(vendrik::formatDate(QDate(2005, 3, 5)), "05.03.2005");
+    EXPECT_EQ(vendrik::formatDate(QDate()), "");
+    vendrik::setYearEpoch(1950);
+    EXPECT_EQ(vendrik::parseDate("01.01.49"), QDate(2049, 1, 1));
+    EXPECT_EQ(vendrik::parseDate("01.01.50"), QDate(1950, 1, 1));
 }
 
 } // namespace

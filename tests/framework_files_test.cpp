@@ -1,6 +1,6 @@
 // Files in the program's folders are found whatever the case of their letters, by a one-off
 // lookup and by a lookup kept open on its folder alike.
-#include "framework/file_lookup.h"
+#include "runtime/file_lookup.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ TEST_F(FileLookupTest, AFileIsFoundByAnyCaseAndFoldersDoNotCount)
     writeFile(dir_ / "1.01.01.DOC", "x");
     writeFile(dir_ / "0.00.01.doc", "x");
     fs::create_directory(dir_ / "1.02.01.DOC");
-    const framework::FolderLookup lookup(dir_.string());
+    const vendrik::FolderLookup lookup(dir_.string());
     const struct {
         const char* name;
         const char* found; // nullptr: not found
@@ -36,26 +36,26 @@ TEST_F(FileLookupTest, AFileIsFoundByAnyCaseAndFoldersDoNotCount)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto expected = c.found ? std::optional(framework::joinPath(dir_.string(), c.found))
+        const auto expected = c.found ? std::optional(vendrik::joinPath(dir_.string(), c.found))
                                       : std::nullopt;
-        EXPECT_EQ(framework::findFile(dir_.string(), c.name), expected);
+        EXPECT_EQ(vendrik::findFile(dir_.string(), c.name), expected);
         EXPECT_EQ(lookup.findFile(c.name), expected);
     }
 }
 
 TEST_F(FileLookupTest, ALookupSeesFilesThatCameAndWentAfterItOpened)
 {
-    const framework::FolderLookup lookup(dir_.string());
+    const vendrik::FolderLookup lookup(dir_.string());
     EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
     writeFile(dir_ / "1.01.01.doc", "x");
-    EXPECT_EQ(lookup.findFile("1.01.01.DOC"), framework::joinPath(dir_.string(), "1.01.01.doc"));
+    EXPECT_EQ(lookup.findFile("1.01.01.DOC"), vendrik::joinPath(dir_.string(), "1.01.01.doc"));
     fs::remove(dir_ / "1.01.01.doc");
     EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
 }
 
 TEST_F(FileLookupTest, ALookupOnAMissingFolderFindsNothing)
 {
-    const framework::FolderLookup lookup((dir_ / "manca").string());
+    const vendrik::FolderLookup lookup((dir_ / "manca").string());
     EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
 }
 
@@ -64,7 +64,7 @@ TEST_F(FileLookupTest, OneListingFilteredGivesWhatEachPatternListsAndNothingThat
     for (const char* f : {"1.01.01.DOC", "1.01.02.doc", "0.00.01.doc", "2.00.01.DOC", ".1.01.03.DOC", "note.txt"})
         writeFile(dir_ / f, "x");
     fs::create_directory(dir_ / "1.02.01.DOC");
-    const framework::FolderListing listing(dir_.string());
+    const vendrik::FolderListing listing(dir_.string());
     writeFile(dir_ / "1.01.04.DOC", "x");
     const struct {
         const char* pattern;
@@ -82,7 +82,7 @@ TEST_F(FileLookupTest, OneListingFilteredGivesWhatEachPatternListsAndNothingThat
         EXPECT_EQ(names, c.names);
     }
     // Filtered in the listing's own order, as a listing by the pattern gives them.
-    auto now = framework::listFiles(dir_.string(), "1.??.??.DOC");
+    auto now = vendrik::listFiles(dir_.string(), "1.??.??.DOC");
     std::erase(now, "1.01.04.DOC");
     EXPECT_EQ(listing.matching("1.??.??.DOC"), now);
 }
@@ -126,7 +126,7 @@ TEST(FileNameMatchTest, MasksMatchWhateverTheCaseOfAnyLetterOneCharacterForAQues
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " ~ " + c.pattern);
-        EXPECT_EQ(framework::matchesPattern(c.name, c.pattern), c.matches);
+        EXPECT_EQ(vendrik::matchesPattern(c.name, c.pattern), c.matches);
     }
 }
 
@@ -138,18 +138,18 @@ TEST(FileNameMatchTest, EveryCharacterInCapitalsMatchesItself)
         if (c >= 0xD800 && c <= 0xDFFF)
             continue;
         const std::string name = QString::fromUcs4(&c, 1).toStdString();
-        if (!framework::matchesPattern(framework::upperCaseName(name), name) && failed.size() < 200)
+        if (!vendrik::matchesPattern(vendrik::upperCaseName(name), name) && failed.size() < 200)
             failed += " U+" + QString::number(uint(c), 16).toStdString();
     }
     EXPECT_EQ(failed, "");
-    EXPECT_EQ(framework::upperCaseName("città\xe9ß.txt"), "CITTÀ\xe9ß.TXT"); // stray bytes stay
+    EXPECT_EQ(vendrik::upperCaseName("città\xe9ß.txt"), "CITTÀ\xe9ß.TXT"); // stray bytes stay
 }
 
 TEST_F(FileLookupTest, NamesWithAccentsAreFoundAndListedByAnyCase)
 {
     for (const char* f : {"città.txt", "PERCHÉ.DOC", "caf\xe9.txt", "1.0à.01.doc"})
         writeFile(dir_ / f, "x");
-    const framework::FolderLookup lookup(dir_.string());
+    const vendrik::FolderLookup lookup(dir_.string());
     const struct {
         const char* name;
         const char* found;
@@ -162,13 +162,13 @@ TEST_F(FileLookupTest, NamesWithAccentsAreFoundAndListedByAnyCase)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto expected = c.found ? std::optional(framework::joinPath(dir_.string(), c.found)) : std::nullopt;
-        EXPECT_EQ(framework::findFile(dir_.string(), c.name), expected);
+        const auto expected = c.found ? std::optional(vendrik::joinPath(dir_.string(), c.found)) : std::nullopt;
+        EXPECT_EQ(vendrik::findFile(dir_.string(), c.name), expected);
         EXPECT_EQ(lookup.findFile(c.name), expected);
     }
-    const framework::FolderListing listing(dir_.string());
+    const vendrik::FolderListing listing(dir_.string());
     EXPECT_EQ(listing.matching("C?TT?.TXT"), std::vector<std::string>{"città.txt"});
-    EXPECT_EQ(framework::listFiles(dir_.string(), "PERCH?.*"), std::vector<std::string>{"PERCHÉ.DOC"});
+    EXPECT_EQ(vendrik::listFiles(dir_.string(), "PERCH?.*"), std::vector<std::string>{"PERCHÉ.DOC"});
     EXPECT_EQ(listing.matching("1.??.??.DOC"), std::vector<std::string>{"1.0à.01.doc"});
 }
 

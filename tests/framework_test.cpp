@@ -23,6 +23,7 @@
 #include <vector>
 
 using namespace framework;
+using namespace vendrik;
 namespace fs = std::filesystem;
 
 namespace {

@@ -70,12 +70,12 @@ protected:
         engine.oWord.reset();
         // The order of a dossier after an addition; the load's depends on the folder listing.
         std::sort(state.aDossierLists.begin(), state.aDossierLists.end());
-        framework::MessageBoxLog::reset();
-        framework::MessageBoxLog::setScripted(true);
+        vendrik::MessageBoxLog::reset();
+        vendrik::MessageBoxLog::setScripted(true);
     }
     void TearDown() override
     {
-        framework::MessageBoxLog::reset();
+        vendrik::MessageBoxLog::reset();
         SampleRootTest::TearDown();
     }
     std::string dossier() const { return state.dossierFolder(); }
@@ -89,7 +89,7 @@ protected:
     std::vector<std::string> boxTexts() const
     {
         std::vector<std::string> out;
-        for (const auto& b : framework::MessageBoxLog::shown())
+        for (const auto& b : vendrik::MessageBoxLog::shown())
             out.push_back(b.text.toStdString());
         return out;
     }

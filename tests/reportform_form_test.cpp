@@ -1,8 +1,8 @@
 // The report form and the print-limits dialog as a host uses them: listing a folder of
 // definitions, loading by selection, the messages in the INFO box, the buttons without action,
 // and the report icon. Every box is scripted.
-#include "reportform/runtime/dates.h"
-#include "reportform/runtime/dialog_units.h"
+#include "runtime/dates.h"
+#include "runtime/dialog_units.h"
 #include "reportform/vendrik_reports.h"
 #include "tests/qstring_printer.h"
 #include "tests/test_support.h"

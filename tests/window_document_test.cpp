@@ -3,7 +3,7 @@
 // with changes; the instance rule of the last window.
 #include "data/docbuilder/docbuilder.h"
 #include "engine/engine.h"
-#include "reportform/runtime/msgbox.h"
+#include "runtime/msgbox.h"
 #include "tests/recording_frame.h"
 #include "tests/test_support.h"
 #include "wordauto/opc/package.h"

@@ -21,8 +21,8 @@ protected:
         TempDirTest::SetUp();
         previous_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir_.string()));
-        framework::MessageBoxLog::reset();
-        framework::MessageBoxLog::setScripted(true);
+        vendrik::MessageBoxLog::reset();
+        vendrik::MessageBoxLog::setScripted(true);
         framework::FolderChooserScript::reset();
         framework::SaveChooserScript::reset();
     }
@@ -31,7 +31,7 @@ protected:
         if (window && window->engine().oWord && window->engine().oWord->IsRunning())
             window->engine().oWord->Quit(0);
         window.reset();
-        framework::MessageBoxLog::reset();
+        vendrik::MessageBoxLog::reset();
         framework::FolderChooserScript::reset();
         framework::SaveChooserScript::reset();
         QDir::setCurrent(previous_);

@@ -6,7 +6,7 @@
 //       tests/window_sample_lists_test --gtest_also_run_disabled_tests --gtest_filter='*Screenshots*'
 #include "data/generator/lists.h"
 #include "data/generator/sample_root.h"
-#include "reportform/runtime/msgbox.h"
+#include "runtime/msgbox.h"
 #include "tests/test_support.h"
 #include "wordauto/window/document_window.h"
 #include "wordauto/window/page_view.h"

@@ -10,7 +10,7 @@
 #include "framework/help_window.h"
 #include "reportform/gwlim1.h"
 #include "reportform/gwrprt.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/screen_fit.h"
 #include "tests/sample_window_fixture.h"
 #include "wordauto/window/document_window.h"
 #include "wordauto/word.h"
@@ -67,7 +67,7 @@ protected:
         }
         QFile::copy(QStringLiteral(QUARVELLO_HELP_FILE), QDir::current().filePath(QStringLiteral("ORMK.CHM")));
         window->MTDINIT(); // now with its help file
-        framework::MessageBoxLog::clear();
+        vendrik::MessageBoxLog::clear();
     }
     void TearDown() override
     {
@@ -145,7 +145,7 @@ TEST_F(SmallScreenTest, EveryDialogOpensInsideTheScreenWhereverTheMainWindowStan
         expectInside(*window->helpDisplay(), "help");
         window->helpDisplay()->close();
     }
-    EXPECT_TRUE(framework::MessageBoxLog::shown().empty());
+    EXPECT_TRUE(vendrik::MessageBoxLog::shown().empty());
 }
 
 TEST_F(SmallScreenTest, AWindowIsMovedInAndMadeSmallerOnlyAsFarAsTheScreenNeeds)

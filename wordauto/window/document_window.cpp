@@ -2,8 +2,8 @@
 
 #include "wordauto/window/page_view.h"
 
-#include "reportform/runtime/msgbox.h"
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/msgbox.h"
+#include "runtime/screen_fit.h"
 #include "wordauto/doc/application_state.h"
 #include "wordauto/doc/doc_documents.h"
 #include "wordauto/oxml/document_model.h"

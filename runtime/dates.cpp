@@ -1,4 +1,4 @@
-#include "reportform/runtime/dates.h"
+#include "runtime/dates.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "reportform/runtime/file_lookup.h"
+#include "runtime/file_lookup.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QString>
 
-#include "reportform/vendrik_export.h"
+#include "runtime/vendrik_export.h"
 
 namespace vendrik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reportform/runtime/msgbox_codes.h"
-#include "reportform/vendrik_export.h"
+#include "runtime/msgbox_codes.h"
+#include "runtime/vendrik_export.h"
 
 #include <QPointer>
 #include <QString>

@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QString>
 
-#include "reportform/vendrik_export.h"
+#include "runtime/vendrik_export.h"
 
 #include <optional>
 

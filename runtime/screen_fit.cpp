@@ -1,4 +1,4 @@
-#include "reportform/runtime/screen_fit.h"
+#include "runtime/screen_fit.h"
 
 #include <QApplication>
 #include <QGuiApplication>

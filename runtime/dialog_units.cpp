@@ -1,4 +1,4 @@
-#include "reportform/runtime/dialog_units.h"
+#include "runtime/dialog_units.h"
 
 #include <QApplication>
 #include <QCheckBox>

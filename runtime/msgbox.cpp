@@ -1,4 +1,4 @@
-#include "reportform/runtime/msgbox.h"
+#include "runtime/msgbox.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 // Top-level windows kept inside the available area of the screen they open on (the screen less
 // the task bars and docks), frame included, whatever size they were designed at.
 
-#include "reportform/vendrik_export.h"
+#include "runtime/vendrik_export.h"
 
 class QWidget;
 

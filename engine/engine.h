@@ -1,12 +1,11 @@
 #pragma once
 
 #include "engine/frame_port.h"
+#include "engine/print_run_seams.h"
 #include "engine/program_state.h"
 #include "wordauto/doc/doc_application.h"
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -61,11 +60,7 @@ public:
     void FNZLISTWRD();
     // Prints the documents the user picks, their page numbers running on from one to the next.
     void FNZLISTPRN();
-    // How the print run waits after each document; without one, a plain sleep (tests put a
-    // clock of theirs).
-    std::function<void(std::chrono::milliseconds)> sleepFor;
-    // Told of each printed document just before the run closes it unsaved.
-    std::function<void(wordauto::DOC_Document&)> beforePrintedClose;
+    PrintRunSeams printRunSeams; // tests only
 
     // Opening a list, the report or the merged dossier document for the user, in a visible
     // Word; a copy already open there is brought to the front instead.

@@ -36,14 +36,14 @@ void Engine::FNZLISTPRN()
         oWord->PrintOut(false);
         if (state_.nSle9 > 0) {
             const std::chrono::milliseconds pause(std::int64_t{state_.nSle9} * 1000);
-            if (sleepFor)
-                sleepFor(pause);
+            if (printRunSeams.sleepFor)
+                printRunSeams.sleepFor(pause);
             else
                 std::this_thread::sleep_for(pause); // on the GUI thread: no events meanwhile
         }
         doc.Protect_(wordauto::wdAllowOnlyFormFields, true);
-        if (beforePrintedClose)
-            beforePrintedClose(doc);
+        if (printRunSeams.beforePrintedClose)
+            printRunSeams.beforePrintedClose(doc);
         oWord->Documents().Item(1).Close(wordauto::wdDoNotSaveChanges);
     }
     if (wordauto::DOC_Application::WindowExists() && oWord) {

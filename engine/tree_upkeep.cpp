@@ -12,18 +12,6 @@ namespace {
 inline constexpr const char* kModeAdd = "ADD";
 inline constexpr const char* kModeDel = "DEL";
 
-// Redrawing stays suspended for the change and is resumed however it ends.
-class SuspendedTree {
-public:
-    explicit SuspendedTree(FramePort& frame) : frame_(frame) { frame_.treeSuspendUpdate(); }
-    ~SuspendedTree() { frame_.treeRestoreUpdate(); }
-    SuspendedTree(const SuspendedTree&) = delete;
-    SuspendedTree& operator=(const SuspendedTree&) = delete;
-
-private:
-    FramePort& frame_;
-};
-
 // Drops the marked elements, keeping the order of the rest.
 void closeUp(std::vector<std::string>& lists, const std::vector<bool>& removed)
 {
@@ -47,7 +35,7 @@ void Engine::FNZLISTADD()
     // A copy of the numbers: the picker's result stays as it was for whoever reads it next.
     const std::vector<std::string> picked = state_.aListPick;
     {
-        const SuspendedTree suspended(frame_);
+        const TreeUpdateSuspension suspended(frame_);
         const NumberIndex<IndexRow> listRows(state_.aListIndex);
         NumberIndex<std::string> dossier(state_.aDossierLists);
         for (const auto& number : picked) {
@@ -72,7 +60,7 @@ void Engine::FNZLISTDEL()
         return;
     const std::vector<std::string> picked = state_.aListPick;
     {
-        const SuspendedTree suspended(frame_);
+        const TreeUpdateSuspension suspended(frame_);
         const NumberIndex<IndexRow> listRows(state_.aListIndex);
         const NumberIndex<std::string> dossier(state_.aDossierLists);
         // Removed places are marked and the array closed up once at the end: erasing in the

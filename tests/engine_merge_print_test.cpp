@@ -347,8 +347,8 @@ protected:
         DossierFolderTest::SetUp();
         pdfFolder = path("stampe");
         DOC_Application::SetPrintDestination(pdfFolder);
-        engine.sleepFor = [this](std::chrono::milliseconds ms) { pauses.push_back(ms); };
-        engine.beforePrintedClose = [this](DOC_Document& doc) {
+        engine.printRunSeams.sleepFor = [this](std::chrono::milliseconds ms) { pauses.push_back(ms); };
+        engine.printRunSeams.beforePrintedClose = [this](DOC_Document& doc) {
             protectionAtClose.push_back(doc.ProtectionType());
         };
     }

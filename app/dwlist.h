@@ -3,6 +3,7 @@
 #include "engine/frame_port.h"
 #include "engine/number_index.h"
 #include "engine/program_state.h"
+#include "runtime/file_lookup.h"
 
 #include <QDialog>
 #include <QRect>
@@ -109,8 +110,9 @@ private:
     // The loop over the list view's items, `work` called for each ticked one.
     bool itemLoop(ProgressWindowAdapter& progress, const char* itemText, const char* interrupted,
                   const std::function<void(const std::string& number)>& work);
-    void copyList(const std::string& number);
-    void deleteList(const std::string& number);
+    void copyList(const std::string& number, const vendrik::FolderLookup& archive,
+                  const vendrik::FolderLookup& dossier);
+    void deleteList(const std::string& number, const vendrik::FolderLookup& dossier);
     void collectList(const std::string& number, std::string& lastSection,
                      const engine::NumberIndex<engine::IndexRow>& sectionRows);
 

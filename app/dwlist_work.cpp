@@ -7,8 +7,10 @@
 #include "framework/event_pump.h"
 #include "framework/file_copy.h"
 #include "runtime/file_lookup.h"
+#include "wordauto/doc/doc_recovery.h"
 
 #include <QCheckBox>
+#include <filesystem>
 #include <QPointer>
 #include <QTableWidget>
 
@@ -99,8 +101,11 @@ bool DWLIST::runWork()
     if (symMode == QLatin1String("ADD")) {
         if (mandatoryPass(true, listRows)) {
             progress.setText("Copia in corso lista");
+            // Each folder listed once for the whole loop, not once per list.
+            const vendrik::FolderLookup archive(archiveFolder(state_));
+            const vendrik::FolderLookup dossier(state_.dossierFolder());
             alive = itemLoop(progress, "Copia in corso lista ", "Copia interrotta",
-                             [this](const std::string& n) { copyList(n); });
+                             [&](const std::string& n) { copyList(n, archive, dossier); });
         }
     } else if (symMode == QLatin1String("DEL")) {
         if (mandatoryPass(false, listRows)
@@ -108,8 +113,9 @@ bool DWLIST::runWork()
                    vendrik::mb::YesNo | vendrik::mb::Question)
                 == vendrik::answer::Yes) {
             progress.setText("Cancellazione in corso lista");
+            const vendrik::FolderLookup dossier(state_.dossierFolder());
             alive = itemLoop(progress, "Cancellazione in corso lista ", "Cancellazione interrotta",
-                             [this](const std::string& n) { deleteList(n); });
+                             [&](const std::string& n) { deleteList(n, dossier); });
         }
     } else if (symMode == QLatin1String("PRN")) {
         if (anyChosen(listRows)) {
@@ -180,15 +186,15 @@ bool DWLIST::itemLoop(ProgressWindowAdapter& progress, const char* itemText, con
     return true;
 }
 
-void DWLIST::copyList(const std::string& number)
+void DWLIST::copyList(const std::string& number, const vendrik::FolderLookup& archive,
+                      const vendrik::FolderLookup& dossier)
 {
-    const auto source = namesAFile(number) ? vendrik::findFile(archiveFolder(state_), documentOf(number))
-                                           : std::nullopt;
+    const auto source = namesAFile(number) ? archive.findFile(documentOf(number)) : std::nullopt;
     if (!source) {
         box(number + " - La lista non esiste", vendrik::mb::Stop);
         return;
     }
-    const auto result = framework::copyFileNoReplace(*source, state_.dossierFolder(), documentOf(number));
+    const auto result = framework::copyFileNoReplace(*source, state_.dossierFolder(), documentOf(number), &dossier);
     switch (result.outcome) {
     case framework::CopyOutcome::Copied:
         state_.aListPick.push_back(number);
@@ -205,18 +211,19 @@ void DWLIST::copyList(const std::string& number)
     }
 }
 
-void DWLIST::deleteList(const std::string& number)
+void DWLIST::deleteList(const std::string& number, const vendrik::FolderLookup& dossier)
 {
-    const auto document = namesAFile(number)
-        ? vendrik::findFile(state_.dossierFolder(), documentOf(number))
-        : std::nullopt;
+    const auto document = namesAFile(number) ? dossier.findFile(documentOf(number)) : std::nullopt;
     if (!document) {
         box(number + " - La lista non esiste", vendrik::mb::Stop);
         return;
     }
     std::string cause;
-    if (framework::removeFile(*document, &cause))
+    if (framework::removeFile(*document, &cause)) {
+        // Unsaved edits of a list that is gone would be offered again for a new list of its number.
+        wordauto::detail::discardRecoveryCopy(std::filesystem::absolute(*document).string());
         state_.aListPick.push_back(number);
+    }
     else
         box(*document + "\r\nEliminazione della lista non riuscita (" + cause + ")", vendrik::mb::Stop);
 }

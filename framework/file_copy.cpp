@@ -97,7 +97,8 @@ void setCopyFaultHook(std::function<void(std::size_t bytesWritten)> hook)
     copyFaultHook() = std::move(hook);
 }
 
-CopyResult copyFileNoReplace(const std::string& source, const std::string& folder, const std::string& name)
+CopyResult copyFileNoReplace(const std::string& source, const std::string& folder, const std::string& name,
+                             const vendrik::FolderLookup* listed)
 {
     CopyResult result;
     result.target = vendrik::joinPath(folder, name);
@@ -105,7 +106,7 @@ CopyResult copyFileNoReplace(const std::string& source, const std::string& folde
         result.cause = "nome non valido"; // a copy never leaves its folder
         return result;
     }
-    if (const auto existing = vendrik::findFile(folder, name)) {
+    if (const auto existing = listed ? listed->findFile(name) : vendrik::findFile(folder, name)) {
         result.outcome = CopyOutcome::TargetExists;
         result.target = *existing;
         return result;

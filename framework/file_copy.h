@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/file_lookup.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -24,8 +26,11 @@ struct CopyResult {
 // The bytes go to a hidden temporary file in the folder, are flushed to disk and only then take
 // the name, so an interrupted copy leaves no half file under it (and nothing a listing of the
 // folder's plain files would show).
+// `listed`, when given, is a lookup of `folder` made once for a loop of copies, so that each
+// copy does not list the folder again; the no-replace rename still keeps a file that came
+// since.
 CopyResult copyFileNoReplace(const std::string& source, const std::string& folder,
-                             const std::string& name);
+                             const std::string& name, const vendrik::FolderLookup* listed = nullptr);
 
 // Deletes a plain file and flushes its folder; false with the cause when it could not.
 bool removeFile(const std::string& path, std::string* cause = nullptr);

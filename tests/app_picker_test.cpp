@@ -2,6 +2,7 @@
 // in their order, aListPick, the bar, and the files of the root after each.
 #include "framework/file_copy.h"
 #include "tests/picker_fixture.h"
+#include "wordauto/doc/doc_recovery.h"
 
 #include <gtest/gtest.h>
 
@@ -326,5 +327,46 @@ const PickerCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Picker, PickerWorkTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Unsaved edits kept for a list go with the list: a list added again later under its number
+// does not offer the old edits.
+class PickerRecoveryTest : public PickerFixture {
+protected:
+    void SetUp() override
+    {
+        PickerFixture::SetUp();
+        ::setenv("XDG_CACHE_HOME", path("cache").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("XDG_CACHE_HOME");
+        PickerFixture::TearDown();
+    }
+    // A recovery copy of the list's document, as a window with unsaved edits leaves one.
+    std::string keepEdits(const std::string& number)
+    {
+        const std::string document = fs::absolute(root + "/" + D + number + ".DOC").string();
+        auto model = wordauto::detail::DocumentModel::open(document, false);
+        wordauto::detail::writeRecoveryCopy(*model);
+        const std::string copy = wordauto::detail::recoveryCopyPath(document);
+        EXPECT_TRUE(fs::exists(copy));
+        return copy;
+    }
+};
+
+TEST_F(PickerRecoveryTest, DeletingAListRemovesTheRecoveryCopyOfItsEditsOnly)
+{
+    const std::string deleted = keepEdits("3.01.01");
+    const std::string kept = keepEdits("5.06.02");
+    app::DWLIST picker(nullptr, QStringLiteral("DEL"), state);
+    for (int i = 0; i < picker.itemCount(); ++i)
+        picker.setItemChecked(i, picker.itemNumber(i) == QLatin1String("3.01.01"));
+    vendrik::MessageBoxLog::queueAnswer(answer::Yes);
+    picker.PBOK();
+    EXPECT_EQ(state.aListPick, (std::vector<std::string>{"3.01.01"}));
+    EXPECT_FALSE(fs::exists(root + "/" + D + "3.01.01.DOC"));
+    EXPECT_FALSE(fs::exists(deleted));
+    EXPECT_TRUE(fs::exists(kept));
+}
 
 } // namespace

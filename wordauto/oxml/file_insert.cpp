@@ -227,13 +227,15 @@ private:
             name = sourcePart.substr(0, dot) + "_" + std::to_string(i) + sourcePart.substr(dot);
         partMap_[sourcePart] = name;
         const std::string type = from.contentType(sourcePart);
-        // A part of XML goes into the result as it is stored: it must pass what a part read
-        // here passes, or the result could not be read back.
+        // A part of XML must pass what a part read here passes, and goes into the result
+        // written from what was read: bytes only a lenient parser takes do not go along.
         if (isXmlPart(sourcePart, type)) {
             pugi::xml_document checked;
             loadXml(checked, from.part(sourcePart), sourcePart, from.displayPath());
+            to.setPart(name, saveXml(checked));
+        } else {
+            to.setPart(name, from.part(sourcePart));
         }
-        to.setPart(name, from.part(sourcePart));
         if (!type.empty() && to.contentType(name) != type)
             to.setOverride(name, type);
         auto rels = from.relationships(sourcePart);

@@ -3,7 +3,7 @@
 #   1. the release build with warnings as errors, and every test;
 #   2. the address/undefined-behaviour sanitizer build, and every test again;
 #   3. the package reader, help file reader and report definition fuzzers, built with clang:
-#      each replays the inputs that once broke it (fuzz/regressions/<fuzzer>/), then runs a fixed
+#      each replays the inputs that once broke it (fuzz/regressions/<reader>/), then runs a fixed
 #      number of inputs from a fresh seed corpus and a fixed seed, so that one commit gets one
 #      verdict; a time bound stops a run on a machine too slow for its count.
 # Any failing step fails the script.
@@ -82,13 +82,13 @@ stage "Fuzzer build (clang, libFuzzer)"
 CC=clang CXX=clang++ configure build-fuzz -DQUARVELLO_FUZZ=ON -DQUARVELLO_BENCH=OFF
 cmake --build build-fuzz -j "$jobs" --target package_reader_fuzz make_seed_corpus chm_reader_fuzz help_file definition_parser_fuzz
 
-# Replays the inputs kept in fuzz/regressions/<fuzzer>/, then runs the fuzzer on its corpus for
+# Replays the inputs kept in fuzz/regressions/<reader>/ (package_reader, ...), then runs the fuzzer on its corpus for
 # a fixed number of inputs from a fixed seed; a failing input stops the script.
 fuzz() {
     local name=$1 runs=$2 seconds=$3 corpus=$4
     shift 4
     local log="build-fuzz/$name.log" artifacts="build-fuzz/artifacts-$name/"
-    local regressions="fuzz/regressions/$name"
+    local regressions="fuzz/regressions/${name%_fuzz}"
     rm -rf "$artifacts"
     mkdir -p "$artifacts"
     local kept=()

@@ -101,9 +101,11 @@ bool DWLIST::runWork()
     if (symMode == QLatin1String("ADD")) {
         if (mandatoryPass(true, listRows)) {
             progress.setText("Copia in corso lista");
-            // Each folder listed once for the whole loop, not once per list.
+            // Each folder listed once for the whole loop, not once per list: the lists copied
+            // are new to the dossier, and the no-replace rename still refuses a name taken
+            // since the listing.
             const vendrik::FolderLookup archive(archiveFolder(state_));
-            const vendrik::FolderLookup dossier(state_.dossierFolder());
+            const vendrik::FolderLookup dossier(state_.dossierFolder(), vendrik::FolderLookup::Listing::Once);
             alive = itemLoop(progress, "Copia in corso lista ", "Copia interrotta",
                              [&](const std::string& n) { copyList(n, archive, dossier); });
         }

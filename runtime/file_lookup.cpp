@@ -188,7 +188,7 @@ std::optional<std::string> findFile(const std::string& folder, const std::string
     return findOtherCase(folder, name);
 }
 
-FolderLookup::FolderLookup(std::string folder) : folder_(std::move(folder))
+FolderLookup::FolderLookup(std::string folder, Listing listing) : folder_(std::move(folder)), listing_(listing)
 {
     // Without the folder open every lookup goes by the whole path.
     fd_ = ::open(folder_.empty() ? "." : folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -229,9 +229,12 @@ std::optional<std::string> FolderLookup::findFile(const std::string& name) const
             return joinPath(folder_, it->second);
         return std::nullopt;
     };
-    if (listed_)
+    if (listed_) {
         if (auto found = inTable())
             return found;
+        if (listing_ == Listing::Once)
+            return std::nullopt;
+    }
     listAgain(); // first use, or the folder changed since
     return inTable();
 }

@@ -34,7 +34,12 @@ inline bool fileExists(const std::string& folder, const std::string& name)
 // once per file.
 class VENDRIK_EXPORT FolderLookup {
 public:
-    explicit FolderLookup(std::string folder);
+    enum class Listing {
+        AgainOnMiss, // a name in the table no longer there, or in no table, lists the folder again
+        Once,        // for a loop that adds files by exact name: the first listing stands, so a
+                     // name that is not there costs one lookup, not a listing of the folder
+    };
+    explicit FolderLookup(std::string folder, Listing listing = Listing::AgainOnMiss);
     ~FolderLookup();
     FolderLookup(const FolderLookup&) = delete;
     FolderLookup& operator=(const FolderLookup&) = delete;
@@ -50,6 +55,7 @@ private:
     int fd_ = -1;
     // The folder's plain files by their folded name; the first in listing order wins.
     mutable std::unordered_map<std::u32string, std::string> byFoldedName_;
+    Listing listing_;
     mutable bool listed_ = false;
 };
 

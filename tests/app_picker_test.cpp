@@ -172,6 +172,18 @@ const PickerCase kCases[] = {
      .ticked = {"1.01.02"},
      .boxes = {"@" + D + "1.01.02.DOC\r\nLa lista è già nel fascicolo: il documento presente non è stato sostituito"},
      .pick = {"1.01.02"}},
+    {.name = "AddOntoADocumentSpeltInOtherCaseKeepsIt",
+     .mode = "ADD",
+     .prepare = [](PickerWorkTest& t) {
+         t.dropFromDossier("1.02.01");
+         fs::rename(t.root + "/" + D + "1.01.02.DOC", t.root + "/" + D + "1.01.02.doc");
+         auto& lists = t.programState().aDossierLists;
+         lists.erase(std::find(lists.begin(), lists.end(), "1.01.02"));
+     },
+     .ticked = {"1.02.01", "1.01.02"},
+     .boxes = {"@" + D + "1.01.02.doc\r\nLa lista è già nel fascicolo: il documento presente non è stato sostituito"},
+     .pick = {"1.01.02", "1.02.01"},
+     .added = {D + "1.02.01.DOC"}},
     {.name = "AddCancelledHalfWay",
      .mode = "ADD",
      .prepare = [](PickerWorkTest& t) {

@@ -53,6 +53,20 @@ TEST_F(FileLookupTest, ALookupSeesFilesThatCameAndWentAfterItOpened)
     EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
 }
 
+TEST_F(FileLookupTest, ALookupListedOnceKeepsItsListingButSeesExactNamesAsTheyAre)
+{
+    writeFile(dir_ / "1.01.01.doc", "x");
+    const vendrik::FolderLookup lookup(dir_.string(), vendrik::FolderLookup::Listing::Once);
+    EXPECT_EQ(lookup.findFile("1.01.01.DOC"), vendrik::joinPath(dir_.string(), "1.01.01.doc"));
+    // Came after the listing: found by its own name, not by another case of it.
+    writeFile(dir_ / "1.01.02.doc", "x");
+    EXPECT_EQ(lookup.findFile("1.01.02.doc"), vendrik::joinPath(dir_.string(), "1.01.02.doc"));
+    EXPECT_EQ(lookup.findFile("1.01.02.DOC"), std::nullopt);
+    // Gone since the listing: not found, though the table still names it.
+    fs::remove(dir_ / "1.01.01.doc");
+    EXPECT_EQ(lookup.findFile("1.01.01.DOC"), std::nullopt);
+}
+
 TEST_F(FileLookupTest, ALookupOnAMissingFolderFindsNothing)
 {
     const vendrik::FolderLookup lookup((dir_ / "manca").string());

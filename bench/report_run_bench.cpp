@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -46,6 +48,14 @@ Dossier& dossier()
 constexpr int kIterations = 5;
 double g_baseline = 0;
 double g_run = 0;
+double g_runCpu = 0; // processor time of every thread of the process
+
+double processorSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 void keepBest(double& best, double seconds)
 {
@@ -83,7 +93,9 @@ void BM_ReportRun(benchmark::State& st)
     for (auto _ : st) {
         frame.boxes.clear();
         const auto t0 = std::chrono::steady_clock::now();
+        const double cpu0 = processorSeconds();
         e.FNZPARSE();
+        keepBest(g_runCpu, processorSeconds() - cpu0);
         keepBest(g_run, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     if (state.aListStatus.empty())
@@ -106,5 +118,9 @@ int main(int argc, char** argv)
         std::printf("\nreport run over %d lists (best of %d): %.3f ms per list; inflate + parse: %.3f ms "
                     "per list; ratio %.2fx (goal: at most 1.5x)\n",
                     kLists, kIterations, g_run / kLists * 1e3, g_baseline / kLists * 1e3, g_run / g_baseline);
+    if (g_runCpu > 0)
+        std::printf("processor time of the run, every thread (the lists are read ahead on other threads): "
+                    "%.3f ms per list, %.2fx the floor\n",
+                    g_runCpu / kLists * 1e3, g_runCpu / g_baseline);
     return 0;
 }

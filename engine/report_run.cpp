@@ -90,6 +90,11 @@ void Engine::FNZPARSE()
     // run between two lists, and a lookup must not point into rows that are gone.
     const std::vector<IndexRow> listRows = state_.aListIndex;
     const NumberIndex<IndexRow> byNumber(listRows);
+    std::vector<std::string> upcoming; // the documents the loop will open, read ahead of it
+    for (const auto& number : state_.aDossierLists)
+        if (const auto document = documents.findFile(number + ".DOC"))
+            upcoming.push_back(*document);
+    const auto readAhead = word.Documents().ReadAhead(std::move(upcoming));
     for (std::size_t i = 1; i <= state_.aDossierLists.size(); ++i) {
         advanceBar(*progress, percentDown(i, state_.aDossierLists.size()));
         if (progress->aborted()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wordauto/doc/doc_application.h"
+#include "wordauto/doc/read_ahead.h"
 #include "wordauto/oxml/document_model.h"
 
 #include <memory>
@@ -24,6 +25,7 @@ struct ApplicationState : std::enable_shared_from_this<ApplicationState> {
     std::shared_ptr<DocumentModel> active;
     int untitled = 0;
     SelectionState selection;
+    std::shared_ptr<ReadAhead> readAhead; // documents read ahead for read-only opens, if any
 
     void ensureRunning() const;
     void activate(const std::shared_ptr<DocumentModel>& doc);

@@ -100,6 +100,7 @@ void endInstance(ApplicationState& app)
         doc->markClosed();
     app.documents.clear();
     app.activate(nullptr);
+    app.readAhead.reset();
     app.running = false;
     window::syncWindows(app.shared_from_this());
 }

@@ -213,11 +213,34 @@ DOC_Document DOC_Documents::Open(const std::string& path, bool confirmConversion
             return DOC_Document(DocRef{app_, doc});
         }
     }
-    auto doc = detail::openWithRecovery(path, readOnly);
+    std::shared_ptr<detail::DocumentModel> doc;
+    if (readOnly && app_->readAhead)
+        doc = app_->readAhead->take(path);
+    if (!doc)
+        doc = detail::openWithRecovery(path, readOnly);
     app_->documents.push_back(doc);
     app_->activate(doc);
     window::syncWindows(app_);
     return DOC_Document(DocRef{app_, doc});
+}
+
+DOC_ReadAhead::DOC_ReadAhead(std::shared_ptr<detail::ApplicationState> app, std::shared_ptr<detail::ReadAhead> work)
+    : app_(app), work_(std::move(work))
+{
+    app->readAhead = work_;
+}
+
+DOC_ReadAhead::~DOC_ReadAhead()
+{
+    if (const auto app = app_.lock(); app && app->readAhead == work_)
+        app->readAhead.reset();
+}
+
+DOC_ReadAhead DOC_Documents::ReadAhead(std::vector<std::string> paths)
+{
+    app_->ensureRunning();
+    return DOC_ReadAhead(app_, std::make_shared<detail::ReadAhead>(std::move(paths),
+                                                                 detail::ReadAhead::defaultWorkers()));
 }
 
 DOC_Document DOC_Documents::Add(const std::string& templatePath)

@@ -6,9 +6,15 @@
 #include "wordauto/doc/doc_sections.h"
 #include "wordauto/doc/doc_tables.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace wordauto {
+
+namespace detail {
+class ReadAhead;
+}
 
 inline constexpr int wdNoProtection = -1;
 inline constexpr int wdAllowOnlyRevisions = 0;
@@ -50,6 +56,19 @@ private:
     DocRef ref_;
 };
 
+// While it lives, the documents it was made for are read ahead for their read-only opens.
+class DOC_ReadAhead {
+public:
+    DOC_ReadAhead(std::shared_ptr<detail::ApplicationState> app, std::shared_ptr<detail::ReadAhead> work);
+    ~DOC_ReadAhead();
+    DOC_ReadAhead(const DOC_ReadAhead&) = delete;
+    DOC_ReadAhead& operator=(const DOC_ReadAhead&) = delete;
+
+private:
+    std::weak_ptr<detail::ApplicationState> app_;
+    std::shared_ptr<detail::ReadAhead> work_;
+};
+
 class DOC_Documents {
 public:
     explicit DOC_Documents(std::shared_ptr<detail::ApplicationState> app) : app_(std::move(app)) {}
@@ -58,6 +77,10 @@ public:
     // is activated instead.
     DOC_Document Open(const std::string& path, bool confirmConversions = false,
                       bool readOnly = false);
+    // The documents at `paths` are about to be opened read-only, in that order: while the
+    // object returned lives, other threads read them ahead of the opens. An open takes what
+    // was read for it only while the file is the one read; otherwise it reads the file itself.
+    DOC_ReadAhead ReadAhead(std::vector<std::string> paths);
     // A new document made from the template, made active.
     DOC_Document Add(const std::string& templatePath);
     int Count() const;

@@ -333,6 +333,8 @@ Package Package::open(const std::string& path, const Limits& limits)
     return fromBytes(std::move(bytes), path, limits);
 }
 
+void Package::setLimits(const Limits& limits) { impl_->limits = limits; }
+
 Package Package::fromBytes(std::string bytes, const std::string& displayPath, const Limits& limits)
 {
     static const unsigned char ole2[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};

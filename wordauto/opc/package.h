@@ -53,6 +53,9 @@ public:
     // Same, from bytes already in memory.
     static Package fromBytes(std::string bytes, const std::string& displayPath,
                              const Limits& limits = {});
+    // The limits for what is read from here on: a package opened under tighter ones reads
+    // on as one opened under these.
+    void setLimits(const Limits& limits);
     // An empty package with only "[Content_Types].xml" defaults for rels and xml.
     static Package createEmpty();
 

@@ -61,6 +61,12 @@ Case footerCase(const char* what, const std::string& text, const std::string& ca
             "word/footer1.xml"};
 }
 
+// A settings part with `xml` as it stands, which a fill of the body leaves as it was.
+Case settingsCase(const char* what, const std::string& xml, const std::string& cause = "")
+{
+    return {what, mainPart(kField), cause, {settingsPart(xml)}, "word/settings.xml"};
+}
+
 std::vector<Case> cases()
 {
     const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
@@ -132,6 +138,12 @@ std::vector<Case> cases()
         footerCase("a sound footer", "Pagina", ""),
         {"text after the root element, which is left out", mainPart(kField, decl, "", "coda"), ""},
         {"a line feed and a tab in an attribute value", mainPart(kField + sectPr("w:footer=\"70\n\t8\"")), ""},
+        // The same in parts a fill leaves as they were: a save writes them anew, not as stored.
+        settingsCase("text after the root of a part copied through", settingsXml("<w:zoom w:percent=\"100\"/>") + "coda"),
+        settingsCase("a raw < in an attribute of a part copied through", settingsXml("<w:zoom w:percent=\"1<0\"/>")),
+        settingsCase("]]> in the text of a part copied through", settingsXml("<w:x>a]]>b</w:x>")),
+        settingsCase("a declaration after blanks in a part copied through", "  " + settingsXml("")),
+        footerCase("]]> in a footer nobody has read yet", "a]]>b", ""),
     };
 }
 
@@ -190,7 +202,13 @@ TEST_F(ConformanceTest, EachCaseIsRefusedNamingFileAndPartOrSavedAsXmlAConformin
         EXPECT_NE(saved, before);
         EXPECT_EQ(packageConformanceFault(saved), std::nullopt);
         DOC_Application app;
-        EXPECT_EQ(app.Documents().Open(file, false, true).FormFields().Item("f001").Result(), "Compilato");
+        auto reread = app.Documents().Open(file, false, true);
+        EXPECT_EQ(reread.FormFields().Item("f001").Result(), "Compilato");
+        reread.Close(wdDoNotSaveChanges);
+        // Saved untouched, nothing is copied through as a lenient reading took it either.
+        writeFile(file, before);
+        app.Documents().Open(file, false, false).Save();
+        EXPECT_EQ(packageConformanceFault(readFile(file)), std::nullopt);
         app.Quit(0);
     }
 }
@@ -221,8 +239,7 @@ TEST_F(ConformanceTest, EachFuzzFindingIsRefusedNamingFileAndPartOrSavedSoundly)
             EXPECT_EQ(readFile(file), input);
             continue;
         }
-        const auto original = opc::Package::fromBytes(input, "finding");
-        EXPECT_EQ(packageConformanceFault(readFile(file), sameAsIn(original, "word/document.xml")), std::nullopt);
+        EXPECT_EQ(packageConformanceFault(readFile(file)), std::nullopt);
     }
 }
 

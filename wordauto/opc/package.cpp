@@ -3,7 +3,9 @@
 #include "wordauto/keyed_hash.h"
 #include "wordauto/opc/relationships_memo.h"
 #include "wordauto/word_error.h"
+#include "wordauto/oxml/xml_markup.h"
 #include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_util.h"
 #include "wordauto/oxml/xml_tree_check.h"
 
 #include <pugixml.hpp>
@@ -14,6 +16,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fstream>
 #include <sstream>
 #include <unordered_map>
@@ -174,6 +177,22 @@ struct Package::Impl {
         e.verified = true;
         e.content = std::move(data);
         return *e.content;
+    }
+
+    // An XML part a conforming reader might not read as it is stored, written anew from its
+    // parsed tree; nothing for a part that can be copied as it is.
+    std::optional<std::string> writtenAnew(const Entry& e) const
+    {
+        std::string converted;
+        std::string_view text = inflate(e);
+        if (text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE')) {
+            converted = text;
+            detail::convertUtf16Part(converted, e.name, displayPath);
+            text = converted;
+        }
+        if (detail::isWellFormedAsStored(text))
+            return std::nullopt;
+        return detail::rewrittenXmlPart(text, e.name, displayPath);
     }
 
     // A part copied into a saved file as it is stored must be sound: read through, it checks
@@ -615,6 +634,16 @@ std::string Package::toBytes() const
     for (const auto& e : impl_->entries)
         if (!e.modified && e.zipIndex)
             impl_->verifyStored(e);
+    // Decided before the zip is made, as it may refuse the save: XML parts a conforming reader
+    // might not read as they are stored are written anew.
+    std::deque<std::string> rewritten;
+    std::vector<const std::string*> anew(impl_->entries.size(), nullptr);
+    for (std::size_t i = 0; i < impl_->entries.size(); ++i) {
+        const auto& e = impl_->entries[i];
+        if (!e.modified && e.zipIndex && detail::isXmlPart(e.name, contentType(e.name)))
+            if (auto text = impl_->writtenAnew(e))
+                anew[i] = &rewritten.emplace_back(std::move(*text));
+    }
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
@@ -631,15 +660,17 @@ std::string Package::toBytes() const
         zip_source_free(out);
         throw WordError("Impossibile preparare il documento per il salvataggio (" + what + ")");
     };
-    for (const auto& e : impl_->entries) {
+    for (std::size_t i = 0; i < impl_->entries.size(); ++i) {
+        const auto& e = impl_->entries[i];
         zip_source_t* s = nullptr;
-        const bool copyRaw = !e.modified && e.zipIndex;
-        if (copyRaw) {
+        const std::string* data = anew[i]; // null: the stored bytes are copied
+        if (e.modified || !e.zipIndex)
+            data = e.content ? &*e.content : &impl_->inflate(e);
+        const bool copyRaw = !data;
+        if (copyRaw)
             s = zip_source_zip(z, impl_->reader.get(), *e.zipIndex, 0, 0, -1);
-        } else {
-            const std::string& data = e.content ? *e.content : impl_->inflate(e);
-            s = zip_source_buffer(z, data.data(), data.size(), 0);
-        }
+        else
+            s = zip_source_buffer(z, data->data(), data->size(), 0);
         if (!s)
             fail(e.name);
         const zip_int64_t idx = zip_file_add(z, e.name.c_str(), s, ZIP_FL_ENC_UTF_8);

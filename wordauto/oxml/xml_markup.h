@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wordauto::detail {
+
+// The name characters of XML 1.0 (fifth edition), colon left out.
+bool isXmlNameStart(std::uint32_t c);
+bool isXmlNameChar(std::uint32_t c);
+
+// Whether UTF-8 text, as it stands, is a well-formed XML document that any conforming parser
+// reads: sound characters and references, markup by the grammar, one root element and nothing
+// but comments, processing instructions and blanks around it, a declaration only at the start.
+// Stricter than the grammar where that is simpler (no DTD, the declaration naming UTF-8 if any
+// encoding): false means "not sure", never that a parser must refuse it. Namespaces and
+// repeated attributes are left to the check of the parsed tree.
+bool isWellFormedAsStored(std::string_view text);
+
+// The part written anew from its parsed tree, as a save writes a part it does not copy as
+// stored: what a lenient parse let through is gone or escaped, the declaration is the standard
+// one. Throws the save's WordError naming the part when the text cannot be written soundly.
+std::string rewrittenXmlPart(std::string_view text, const std::string& partName, const std::string& displayPath);
+
+} // namespace wordauto::detail

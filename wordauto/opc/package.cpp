@@ -180,7 +180,7 @@ struct Package::Impl {
     }
 
     // An XML part a conforming reader might not read as it is stored, written anew from its
-    // parsed tree; nothing for a part that can be copied as it is.
+    // parsed tree; nothing for a part that can be copied as it is. Throws when neither can.
     std::optional<std::string> writtenAnew(const Entry& e) const
     {
         std::string converted;
@@ -190,9 +190,7 @@ struct Package::Impl {
             detail::convertUtf16Part(converted, e.name, displayPath);
             text = converted;
         }
-        if (detail::isWellFormedAsStored(text))
-            return std::nullopt;
-        return detail::rewrittenXmlPart(text, e.name, displayPath);
+        return detail::xmlPartWrittenAnew(text, e.name, displayPath);
     }
 
     // A part copied into a saved file as it is stored must be sound: read through, it checks

@@ -301,7 +301,8 @@ bool isWellFormedAsStored(std::string_view text)
     return !xmlTextFault(text) && MarkupReader(text).document();
 }
 
-std::string rewrittenXmlPart(std::string_view text, const std::string& partName, const std::string& displayPath)
+std::optional<std::string> xmlPartWrittenAnew(std::string_view text, const std::string& partName,
+                                              const std::string& displayPath)
 {
     auto refuse = [&](const std::string& why) {
         throwFileError("Impossibile salvare il file (XML non valido in " + partName + ": " + why + ")",
@@ -309,7 +310,9 @@ std::string rewrittenXmlPart(std::string_view text, const std::string& partName,
     };
     if (auto fault = xmlTextFault(text))
         refuse(*fault);
-    // A declaration a lenient parse let by is left out; the standard one goes in its place.
+    const bool asStored = MarkupReader(text).document();
+    // Namespaces and repeated attributes are the parsed tree's to judge, for a part read before
+    // as for one nobody has read. A declaration a lenient parse let by is left out.
     pugi::xml_document doc;
     const auto parsed = doc.load_buffer(text.data(), text.size(), kParseOptions & ~pugi::parse_declaration,
                                         pugi::encoding_utf8);
@@ -317,6 +320,8 @@ std::string rewrittenXmlPart(std::string_view text, const std::string& partName,
         refuse(parsed.description());
     if (auto fault = xmlTreeFault(doc))
         refuse(*fault);
+    if (asStored)
+        return std::nullopt;
     auto declaration = doc.prepend_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
     declaration.append_attribute("encoding") = "UTF-8";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,12 @@ bool isXmlNameChar(std::uint32_t c);
 // repeated attributes are left to the check of the parsed tree.
 bool isWellFormedAsStored(std::string_view text);
 
-// The part written anew from its parsed tree, as a save writes a part it does not copy as
-// stored: what a lenient parse let through is gone or escaped, the declaration is the standard
-// one. Throws the save's WordError naming the part when the text cannot be written soundly.
-std::string rewrittenXmlPart(std::string_view text, const std::string& partName, const std::string& displayPath);
+// What a save writes of an XML part it would copy as stored: nothing when the stored text is
+// sound as it stands, else the part written anew from its parsed tree (what a lenient parse let
+// through gone or escaped, the standard declaration in place of its own). Throws the save's
+// WordError naming the part when neither can be written soundly, as for a part nobody read
+// before (a copy saved of a document opened read-only).
+std::optional<std::string> xmlPartWrittenAnew(std::string_view text, const std::string& partName,
+                                              const std::string& displayPath);
 
 } // namespace wordauto::detail

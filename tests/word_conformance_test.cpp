@@ -61,6 +61,15 @@ Case footerCase(const char* what, const std::string& text, const std::string& ca
             "word/footer1.xml"};
 }
 
+// ASCII text as UTF-16 (little end first) with its byte order mark.
+std::string utf16(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+
 // A settings part with `xml` as it stands, which a fill of the body leaves as it was.
 Case settingsCase(const char* what, const std::string& xml, const std::string& cause = "")
 {
@@ -144,6 +153,9 @@ std::vector<Case> cases()
         settingsCase("]]> in the text of a part copied through", settingsXml("<w:x>a]]>b</w:x>")),
         settingsCase("a declaration after blanks in a part copied through", "  " + settingsXml("")),
         footerCase("]]> in a footer nobody has read yet", "a]]>b", ""),
+        settingsCase("a part in UTF-16 whose declaration names no encoding a reader knows",
+                     utf16("<?xml version=\"1.0\" encoding=\"UTF=8\"?><w:settings xmlns:w=\"" + std::string(kWordNs)
+                           + "\"/>")),
     };
 }
 

@@ -185,12 +185,13 @@ struct Package::Impl {
     {
         std::string converted;
         std::string_view text = inflate(e);
-        if (text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE')) {
+        const bool utf16 = text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE');
+        if (utf16) {
             converted = text;
             detail::convertUtf16Part(converted, e.name, displayPath);
             text = converted;
         }
-        return detail::xmlPartWrittenAnew(text, e.name, displayPath);
+        return detail::xmlPartWrittenAnew(text, utf16, e.name, displayPath);
     }
 
     // A part copied into a saved file as it is stored must be sound: read through, it checks

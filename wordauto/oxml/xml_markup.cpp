@@ -301,7 +301,7 @@ bool isWellFormedAsStored(std::string_view text)
     return !xmlTextFault(text) && MarkupReader(text).document();
 }
 
-std::optional<std::string> xmlPartWrittenAnew(std::string_view text, const std::string& partName,
+std::optional<std::string> xmlPartWrittenAnew(std::string_view text, bool converted, const std::string& partName,
                                               const std::string& displayPath)
 {
     auto refuse = [&](const std::string& why) {
@@ -310,7 +310,7 @@ std::optional<std::string> xmlPartWrittenAnew(std::string_view text, const std::
     };
     if (auto fault = xmlTextFault(text))
         refuse(*fault);
-    const bool asStored = MarkupReader(text).document();
+    const bool asStored = !converted && MarkupReader(text).document();
     // Namespaces and repeated attributes are the parsed tree's to judge, for a part read before
     // as for one nobody has read. A declaration a lenient parse let by is left out.
     pugi::xml_document doc;

@@ -24,7 +24,8 @@ bool isWellFormedAsStored(std::string_view text);
 // through gone or escaped, the standard declaration in place of its own). Throws the save's
 // WordError naming the part when neither can be written soundly, as for a part nobody read
 // before (a copy saved of a document opened read-only).
-std::optional<std::string> xmlPartWrittenAnew(std::string_view text, const std::string& partName,
+// `converted`: the text is not what is stored but its UTF-8 conversion, which is always written.
+std::optional<std::string> xmlPartWrittenAnew(std::string_view text, bool converted, const std::string& partName,
                                               const std::string& displayPath);
 
 } // namespace wordauto::detail

@@ -205,4 +205,45 @@ TEST_F(InsertFileTest, ADamagedDocumentIsRefusedAndTheReceivingOneStaysAsItWas)
     }
 }
 
+TEST_F(InsertFileTest, AnInsertThatFailsOnceItsBlocksWentInLeavesTheirFieldsToBeFound)
+{
+    const std::string target = writeList("target", "ricevente");
+    // Its first paragraph asks for a style of its own, which only its damaged styles part could
+    // give: the insert fails after its blocks were moved in.
+    const std::string damaged = writeList("guasto", "guasto");
+    auto package = opc::Package::open(damaged);
+    std::string xml = package.part("word/document.xml");
+    const auto first = xml.find("<w:p>");
+    ASSERT_NE(first, std::string::npos);
+    xml.insert(first + 5, "<w:pPr><w:pStyle w:val=\"Proprio\"/></w:pPr>");
+    package.setPart("word/document.xml", xml);
+    package.setPart("word/styles.xml", "<w:styles");
+    package.saveAs(damaged);
+
+    auto names = [](DOC_Document& doc) {
+        std::vector<std::string> out;
+        for (int i = 1; i <= doc.FormFields().Count(); ++i)
+            out.push_back(doc.FormFields().Item(i).Name());
+        return out;
+    };
+    for (const bool readFirst : {false, true}) {
+        SCOPED_TRACE(readFirst ? "fields read before" : "fields not read before");
+        DOC_Application app;
+        auto doc = app.Documents().Open(target, false, true);
+        if (readFirst) {
+            ASSERT_EQ(doc.FormFields().Count(), 3);
+        }
+        EXPECT_THROW(app.Selection().InsertFile(damaged), WordError);
+        // What the story holds now, as a fresh open of it reads it.
+        doc.SaveAs(path("dopo.doc"));
+        DOC_Application other;
+        auto saved = other.Documents().Open(path("dopo.doc"), false, true);
+        ASSERT_TRUE(saved.Bookmarks().Exists("tguastoa")) << "the blocks stayed in";
+        EXPECT_EQ(names(doc), names(saved));
+        EXPECT_EQ(doc.FormFields().Item("tguastoa").Result(), "guasto");
+        other.Quit(wdDoNotSaveChanges);
+        app.Quit(wdDoNotSaveChanges);
+    }
+}
+
 } // namespace

@@ -1,159 +1,32 @@
 // Documents written by hand in the shapes other writers produce (whole fields in one run,
 // fields without a separator, results split over runs, nested tables, another prefix for the
 // WordprocessingML namespace): the object model must read and write them as Word does.
+#include "tests/xml_shapes.h"
 #include "wordauto/opc/package.h"
 #include "wordauto/word.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 using namespace wordauto;
+using namespace xmlshapes;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
-constexpr const char* kMainType =
-    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
 const std::string kPlaceholder = "\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82\xE2\x80\x82";
 const std::string kEndOfCell = "\r\x07";
-
-// How the WordprocessingML namespace is bound in document.xml.
-enum class Binding {
-    W,         // xmlns:w, as Word writes it
-    Ns0,       // xmlns:ns0, as generic XML serializers write it
-    Default,   // elements in the default namespace, attributes with w:
-};
-
-std::string replaceAll(std::string s, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
-    return s;
-}
-
-// The body is written with "w:"; other bindings rename it.
-std::string documentXml(const std::string& body, Binding binding)
-{
-    const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-    const std::string xml = "<w:document><w:body>" + body + "</w:body></w:document>";
-    switch (binding) {
-    case Binding::W:
-        return decl + replaceAll(xml, "<w:document>",
-                                 std::string("<w:document xmlns:w=\"") + kWordNs + "\">");
-    case Binding::Ns0: {
-        std::string s = replaceAll(replaceAll(replaceAll(xml, "</w:", "</ns0:"), "<w:", "<ns0:"),
-                                   " w:", " ns0:");
-        return decl + replaceAll(s, "<ns0:document>",
-                                 std::string("<ns0:document xmlns:ns0=\"") + kWordNs + "\">");
-    }
-    case Binding::Default: {
-        std::string s = replaceAll(replaceAll(xml, "</w:", "</"), "<w:", "<");
-        return decl + replaceAll(s, "<document>",
-                                 std::string("<document xmlns=\"") + kWordNs + "\" xmlns:w=\""
-                                     + kWordNs + "\">");
-    }
-    }
-    return {};
-}
-
-// A package with only the parts a reader needs, from a hand-written document.xml.
-void writePackage(const std::string& path, const std::string& documentXml)
-{
-    auto pkg = opc::Package::createEmpty();
-    pkg.setPart("word/document.xml", documentXml);
-    pkg.setPart("_rels/.rels",
-                std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                            "relationships\"><Relationship Id=\"rId1\" Type=\"")
-                    + opc::reltype::officeDocument
-                    + "\" Target=\"word/document.xml\"/></Relationships>");
-    pkg.setPart("word/_rels/document.xml.rels",
-                "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                "relationships\"/>");
-    pkg.setOverride("word/document.xml", kMainType);
-    pkg.saveAs(path);
-}
 
 std::string rawDocumentXml(const std::string& path)
 {
     return opc::Package::open(path).part("word/document.xml");
-}
-
-// ---- pieces of WordprocessingML, "w:" prefixed ----------------------------------------------
-
-std::string ffData(const std::string& name, const std::string& kind,
-                   const std::string& status = "", const std::string& help = "")
-{
-    std::string s = "<w:ffData><w:name w:val=\"" + name + "\"/><w:enabled/><w:calcOnExit w:val=\"0\"/>";
-    if (!help.empty())
-        s += "<w:helpText w:type=\"text\" w:val=\"" + help + "\"/>";
-    if (!status.empty())
-        s += "<w:statusText w:type=\"text\" w:val=\"" + status + "\"/>";
-    return s + kind + "</w:ffData>";
-}
-std::string beginChar(const std::string& ff)
-{
-    return "<w:fldChar w:fldCharType=\"begin\">" + ff + "</w:fldChar>";
-}
-std::string instr(const std::string& code)
-{
-    return "<w:instrText xml:space=\"preserve\"> " + code + " </w:instrText>";
-}
-const std::string kSeparateChar = "<w:fldChar w:fldCharType=\"separate\"/>";
-const std::string kEndChar = "<w:fldChar w:fldCharType=\"end\"/>";
-std::string r(const std::string& content) { return "<w:r>" + content + "</w:r>"; }
-std::string t(const std::string& text) { return "<w:t xml:space=\"preserve\">" + text + "</w:t>"; }
-std::string p(const std::string& content) { return "<w:p>" + content + "</w:p>"; }
-std::string tc(const std::string& blocks)
-{
-    return "<w:tc><w:tcPr><w:tcW w:w=\"3000\" w:type=\"dxa\"/></w:tcPr>" + blocks + "</w:tc>";
-}
-std::string tr(const std::string& cells) { return "<w:tr>" + cells + "</w:tr>"; }
-std::string tbl(const std::string& rows)
-{
-    return "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/></w:tblPr><w:tblGrid>"
-           "<w:gridCol w:w=\"3000\"/><w:gridCol w:w=\"3000\"/></w:tblGrid>"
-           + rows + "</w:tbl>";
-}
-
-// A text field in the usual five runs: begin, code, separate, result runs, end.
-std::string textField(const std::string& name, const std::string& resultRuns,
-                      const std::string& status = "", const std::string& help = "")
-{
-    return r(beginChar(ffData(name, "<w:textInput/>", status, help))) + r(instr("FORMTEXT"))
-           + r(kSeparateChar) + resultRuns + r(kEndChar);
-}
-std::string checkBox(const std::string& name, const std::string& boxContent)
-{
-    return r(beginChar(ffData(name, "<w:checkBox><w:sizeAuto/>" + boxContent + "</w:checkBox>")))
-           + r(instr("FORMCHECKBOX")) + r(kEndChar);
-}
-std::string bookmarkStart(int id, const std::string& name)
-{
-    return "<w:bookmarkStart w:id=\"" + std::to_string(id) + "\" w:name=\"" + name + "\"/>";
-}
-std::string bookmarkEnd(int id) { return "<w:bookmarkEnd w:id=\"" + std::to_string(id) + "\"/>"; }
-std::string sdt(const std::string& content)
-{
-    return "<w:sdt><w:sdtPr><w:id w:val=\"5\"/></w:sdtPr><w:sdtContent>" + content
-           + "</w:sdtContent></w:sdt>";
-}
-
-const char* bindingName(Binding b)
-{
-    switch (b) {
-    case Binding::W: return "w";
-    case Binding::Ns0: return "ns0";
-    case Binding::Default: return "defaultNs";
-    }
-    return "?";
 }
 
 // Every case runs once per namespace binding: the other bindings must read as the w: one.
@@ -632,6 +505,58 @@ TEST_P(XmlShapesTest, BrokenFieldMarkupIsLeftOutWithoutDisturbingTheRest)
     EXPECT_EQ(doc.FormFields().Item(2).Name(), "b");
     EXPECT_EQ(doc.FormFields().Item(2).Result(), "B");
     EXPECT_FALSE(doc.Bookmarks().Exists("rotto"));
+}
+
+TEST_P(XmlShapesTest, AnEditThatTakesFieldCharactersWithItLeavesTheirFieldsOut)
+{
+    const std::string textInput = r(beginChar(ffData("esterno", "<w:textInput/>")));
+    struct Case {
+        const char* what;
+        std::string body;
+        std::function<void(DOC_Document&)> edit;
+        std::vector<std::string> before;
+        std::vector<std::string> after;
+    };
+    const std::vector<Case> cases = {
+        {"a result written over a field nested in it",
+         p(textInput + r(instr("FORMTEXT")) + r(kSeparateChar) + textField("interno", r(t("dentro"))) + r(kEndChar))
+             + p(textField("dopo", r(t("D")))),
+         [](DOC_Document& doc) { doc.FormFields().Item("esterno").Result("nuovo"); },
+         {"esterno", "interno", "dopo"},
+         {"esterno", "dopo"}},
+        // Word leaves a footer reference empty; a crafted one may hold a field.
+        {"a footer reference holding a field given up for the previous section's",
+         p(textField("prima", r(t("P")))) + p("<w:pPr><w:sectPr/></w:pPr>") + p(textField("dopo", r(t("D"))))
+             + "<w:sectPr><w:footerReference w:type=\"default\">" + r(beginChar(ffData("nascosto", "<w:textInput/>")))
+             + r(kEndChar) + "</w:footerReference></w:sectPr>",
+         [](DOC_Document& doc) { doc.Sections().Item(2).Footers().Item(1).LinkToPrevious(true); },
+         {"prima", "dopo", "nascosto"},
+         {"prima", "dopo"}},
+    };
+    auto names = [](DOC_Document& doc) {
+        std::vector<std::string> out;
+        for (int i = 1; i <= doc.FormFields().Count(); ++i)
+            out.push_back(doc.FormFields().Item(i).Name());
+        return out;
+    };
+    for (const auto& c : cases)
+        for (const bool readFirst : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (readFirst ? ", fields read before" : ""));
+            DOC_Application app;
+            auto doc = app.Documents().Open(make(c.body), false, true);
+            if (readFirst) {
+                ASSERT_EQ(names(doc), c.before);
+            }
+            c.edit(doc);
+            EXPECT_EQ(names(doc), c.after);
+            for (const auto& gone : c.before)
+                if (std::find(c.after.begin(), c.after.end(), gone) == c.after.end()) {
+                    EXPECT_FALSE(doc.Bookmarks().Exists(gone)) << gone;
+                    EXPECT_THROW(doc.FormFields().Item(gone), WordError) << gone;
+                }
+            EXPECT_EQ(doc.FormFields().Item("dopo").Result(), "D");
+            app.Quit(0);
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Bindings, XmlShapesTest,

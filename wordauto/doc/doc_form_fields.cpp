@@ -65,10 +65,12 @@ std::string DOC_FormField::Result() const
 void DOC_FormField::Result(const std::string& text)
 {
     auto& f = resolve(ref_, index_, name_, gen_);
-    // Only the result's runs are replaced: the field characters keep their nodes, so the
-    // index stays valid.
-    f.setResult(text);
-    ref_.doc->touchContent();
+    // Only the result's runs are replaced: the field's own characters keep their nodes, so the
+    // index stays valid, unless a field nested in the old result went with it.
+    if (f.setResult(text))
+        ref_.doc->touchFields();
+    else
+        ref_.doc->touchContent();
 }
 
 DOC_CheckBox DOC_FormField::CheckBox() const

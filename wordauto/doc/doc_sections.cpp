@@ -1,6 +1,7 @@
 #include "wordauto/doc/doc_sections.h"
 
 #include "wordauto/oxml/document_model.h"
+#include "wordauto/oxml/form_field_xml.h"
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_util.h"
 
@@ -138,8 +139,14 @@ void DOC_HeaderFooter::LinkToPrevious(bool link)
     auto own = primaryFooterRef(s);
     if (link) {
         if (own && section_ > 1) {
+            // The reference is empty in any document Word writes; what a crafted one puts in
+            // it goes too.
+            const bool fieldChars = detail::holdsFieldChar(own);
             s.remove_child(own);
-            d.touchContent();
+            if (fieldChars)
+                d.touchFields();
+            else
+                d.touchContent();
         }
         return;
     }

@@ -229,10 +229,10 @@ void DocumentModel::locateMain()
     checkXmlText(mainText_, mainPart_, shown);
 }
 
-pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document) const
+pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document, std::vector<pugi::xml_node>* fieldChars) const
 {
     const std::string& shown = package_.displayPath();
-    checkXmlTree(document, mainPart_, shown);
+    checkXmlTree(document, mainPart_, shown, fieldChars);
     auto root = document.first_child();
     while (root && root.type() != pugi::node_element)
         root = root.next_sibling();
@@ -252,7 +252,8 @@ void DocumentModel::loadMain()
         throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
                            + parsed.description() + ")",
                        package_.displayPath());
-    body_ = checkMainStory(main_);
+    body_ = checkMainStory(main_, &fieldChars_);
+    fieldCharsGen_ = fieldGen_;
 }
 
 pugi::xml_node DocumentModel::parseMainInto(pugi::xml_node holder) const
@@ -362,10 +363,20 @@ void DocumentModel::markPartChanged(const std::string& partName)
 const FormFieldIndex& DocumentModel::fields()
 {
     if (indexedGen_ != fieldGen_) {
-        fieldIndex_.build(body());
+        if (fieldCharsGen_ == fieldGen_)
+            fieldIndex_.build(body(), fieldChars_);
+        else
+            fieldIndex_.build(body());
         indexedGen_ = fieldGen_;
+        releaseFieldChars(); // any later build walks
     }
     return fieldIndex_;
+}
+
+void DocumentModel::releaseFieldChars()
+{
+    fieldCharsGen_.reset();
+    std::vector<pugi::xml_node>().swap(fieldChars_);
 }
 
 const RowList& DocumentModel::rowsOf(pugi::xml_node table)
@@ -414,10 +425,12 @@ void DocumentModel::touchContent()
     ++contentGen_;
 }
 
+// Every edit that may add, remove or move a field character comes here.
 void DocumentModel::touchFields()
 {
     touchContent();
     ++fieldGen_;
+    releaseFieldChars();
 }
 
 void DocumentModel::touchStructure()

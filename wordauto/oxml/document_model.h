@@ -82,6 +82,9 @@ public:
 
     // Form fields of the main story, rebuilt when fields may have moved.
     const FormFieldIndex& fields();
+    // How many elements the open's check gathered for the first build of the index, while
+    // they still stand for the story as it is (0 once built or once fields moved).
+    std::size_t keptFieldChars() const { return fieldCharsGen_ == fieldGen_ ? fieldChars_.size() : 0; }
     FormFieldIndex& mutableFields() { return const_cast<FormFieldIndex&>(fields()); }
     unsigned fieldGeneration() const { return fieldGen_; }
 
@@ -132,8 +135,10 @@ private:
     DocumentModel(opc::Package package, std::string path, bool readOnly);
     void loadMain();
     void locateMain(); // mainPart_ and its checked text
-    // Prefixes, depth and the body of a parsed main story; returns the body.
-    pugi::xml_node checkMainStory(pugi::xml_node document) const;
+    // Prefixes, depth and the body of a parsed main story; returns the body. `fieldChars`
+    // gathers what xmlTreeFault gathers.
+    pugi::xml_node checkMainStory(pugi::xml_node document, std::vector<pugi::xml_node>* fieldChars = nullptr) const;
+    void releaseFieldChars();
     void serializeChangedParts(const std::string& target);
 
     opc::Package package_;
@@ -160,6 +165,11 @@ private:
     FormFieldIndex fieldIndex_;
     unsigned fieldGen_ = 1;
     unsigned indexedGen_ = 0;
+    // The elements that may be field characters, as the open's check met them: they are the
+    // story's own while no edit has moved fields since (fieldGen_ as it was then), and spare
+    // the first build of the index its walk.
+    std::vector<pugi::xml_node> fieldChars_;
+    std::optional<unsigned> fieldCharsGen_;
 
     unsigned structureGen_ = 1;
     unsigned rowsGen_ = 0;

@@ -49,8 +49,10 @@ public:
         const auto prefixes = prefixesInScope(sourceBody);
         for (auto block = sourceBody.first_child(); block;) {
             const auto next = block.next_sibling();
-            if (!(is(block, "w:sectPr") && !next))
+            if (!(is(block, "w:sectPr") && !next)) {
                 inserted.push_back(before ? body.insert_move_before(block, before) : body.append_move(block));
+                storyChanged_ = true;
+            }
             block = next;
         }
         carryNamespaces(prefixes, body, inserted);
@@ -60,6 +62,10 @@ public:
         copyNumbering(inserted);
         return inserted.empty() ? before : inserted.front();
     }
+
+    // Whether blocks were moved into the receiving story: they stay there should a later
+    // step fail.
+    bool storyChanged() const { return storyChanged_; }
 
 private:
     using Prefixes = std::map<std::string_view, std::string_view>;
@@ -372,6 +378,7 @@ private:
     std::vector<pugi::xml_node> copiedStyles_;
     std::vector<pugi::xml_node> numberingRefs_;
     bool removedNodes_ = false;
+    bool storyChanged_ = false;
     std::unordered_map<int, int> bookmarkIds_;
     int nextBookmarkId_ = 1;
     std::string path_;
@@ -384,9 +391,17 @@ pugi::xml_node insertDocumentBody(DocumentModel& target, pugi::xml_node before,
 {
     auto source = DocumentModel::openForInsert(path);
     Importer importer(target, *source, path);
-    auto first = importer.run(before);
-    target.touchStructure();
-    return first;
+    try {
+        auto first = importer.run(before);
+        target.touchStructure();
+        return first;
+    } catch (...) {
+        // Blocks moved in before the failure stay: the fields, the rows and the next save must
+        // know of them.
+        if (importer.storyChanged())
+            target.touchStructure();
+        throw;
+    }
 }
 
 } // namespace wordauto::detail

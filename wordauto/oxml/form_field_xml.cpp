@@ -1,6 +1,5 @@
 #include "wordauto/oxml/form_field_xml.h"
 
-#include "wordauto/keyed_hash.h"
 #include "wordauto/word_error.h"
 #include "wordauto/oxml/xml_text.h"
 #include "wordauto/oxml/xml_util.h"
@@ -46,19 +45,6 @@ void isolate(pugi::xml_node fldChar)
         moveSiblings(firstContent, fldChar, run, true);
     if (auto after = fldChar.next_sibling())
         moveSiblings(after, pugi::xml_node(), run, false);
-}
-
-// True for the element "w:<local>". The index build asks this of every node of a story, so
-// it compares in place instead of through a library call.
-template <std::size_t N>
-bool isWordElement(const char* name, const char (&local)[N])
-{
-    if (name[0] != 'w' || name[1] != ':')
-        return false;
-    for (std::size_t i = 0; i < N; ++i) // the terminator included
-        if (name[2 + i] != local[i])
-            return false;
-    return true;
 }
 
 // The local name of an element of the WordprocessingML namespace ("t" for w:t), or nullptr.
@@ -179,7 +165,7 @@ std::string FormFieldXml::result() const
     return text;
 }
 
-void FormFieldXml::setResult(const std::string& text)
+bool FormFieldXml::setResult(const std::string& text)
 {
     if (kind == FieldKind::CheckBox)
         throw WordError("Il campo " + name() + " è una casella di controllo: il suo risultato non "
@@ -194,7 +180,7 @@ void FormFieldXml::setResult(const std::string& text)
                     r = list.prepend_child("w:result");
                 r.remove_attribute("w:val");
                 r.append_attribute("w:val") = std::to_string(i).c_str();
-                return;
+                return false;
             }
             ++i;
         }
@@ -237,10 +223,12 @@ void FormFieldXml::setResult(const std::string& text)
     static constexpr const char* resultHolders[] = {"w:r", "w:ins", "w:del", "w:smartTag",
                                                     "w:hyperlink", "w:customXml", "w:fldSimple",
                                                     "w:sdt"};
+    bool fieldCharsGone = false;
     for (auto n = sepRun.next_sibling(); n && n != endRun;) {
         auto next = n.next_sibling();
         for (const char* h : resultHolders)
             if (std::strcmp(n.name(), h) == 0) {
+                fieldCharsGone = fieldCharsGone || holdsFieldChar(n);
                 paragraph.remove_child(n);
                 break;
             }
@@ -254,143 +242,7 @@ void FormFieldXml::setResult(const std::string& text)
     // Characters XML cannot hold never reach the part.
     const std::string safe = xmlSafeText(text);
     t.text().set(safe.empty() ? std::string(kEmptyFieldPlaceholder).c_str() : safe.c_str());
-}
-
-void FormFieldIndex::build(pugi::xml_node storyRoot)
-{
-    // Room for a long check list's fields, so that the walk does not keep moving them.
-    constexpr std::size_t kExpectedFields = 128;
-    fields_.clear();
-    fields_.reserve(kExpectedFields);
-    slots_.clear();
-    struct FieldChars : pugi::xml_tree_walker {
-        std::vector<FormFieldXml>& fields;
-        pugi::xml_node root;
-        // Open fields, innermost last; each names its slot in fields (npos for fields that are
-        // not form fields), so fields keep the document order of their begins.
-        std::vector<std::size_t> open;
-        std::vector<bool> complete;
-
-        FieldChars(std::vector<FormFieldXml>& f, pugi::xml_node r) : fields(f), root(r) {}
-
-        // Every node of the story: pugixml's own walk costs less than stepping through the
-        // tree from here, even though properties and text are visited too.
-        bool for_each(pugi::xml_node& n) override
-        {
-            if (isWordElement(n.name(), "fldChar"))
-                fieldChar(n); // what a field character holds is its ffData
-            return true;
-        }
-
-        void fieldChar(pugi::xml_node n)
-        {
-            // The type is the one attribute a field character normally has.
-            auto attr = n.first_attribute();
-            if (std::strcmp(attr.name(), "w:fldCharType") != 0)
-                attr = n.attribute("w:fldCharType");
-            const std::string_view type = attr.value();
-            if (type == "begin") {
-                // The form data is the first thing a form field's begin holds.
-                auto ff = n.first_child();
-                if (!isWordElement(ff.name(), "ffData"))
-                    ff = n.child("w:ffData");
-                if (!ff) {
-                    open.push_back(npos);
-                    return;
-                }
-                open.push_back(fields.size());
-                fields.push_back(formField(n, ff));
-                fields.back().storyRoot = root;
-                complete.push_back(false);
-            } else if (!open.empty() && type == "separate") {
-                if (open.back() != npos)
-                    fields[open.back()].separate = n;
-            } else if (!open.empty() && type == "end") {
-                if (open.back() != npos) {
-                    fields[open.back()].end = n;
-                    complete[open.back()] = true;
-                }
-                open.pop_back();
-            }
-        }
-
-        // Kind and name in one pass over w:ffData; a check box wins over a list.
-        static FormFieldXml formField(pugi::xml_node begin, pugi::xml_node ffData)
-        {
-            FormFieldXml field;
-            field.begin = begin;
-            field.ffData = ffData;
-            pugi::xml_node checkBox;
-            pugi::xml_node dropDown;
-            bool named = false;
-            for (auto c = ffData.first_child(); c; c = c.next_sibling()) {
-                const char* name = c.name();
-                if (!named && isWordElement(name, "name")) {
-                    field.name_ = c.attribute("w:val").value();
-                    named = true;
-                } else if (!checkBox && isWordElement(name, "checkBox")) {
-                    checkBox = c;
-                } else if (!dropDown && isWordElement(name, "ddList")) {
-                    dropDown = c;
-                }
-            }
-            field.kind = checkBox ? FieldKind::CheckBox : dropDown ? FieldKind::DropDown : FieldKind::Text;
-            field.control = checkBox ? checkBox : dropDown;
-            return field;
-        }
-    } walker(fields_, storyRoot);
-    storyRoot.traverse(walker);
-    // A field without its end is damaged markup: it is not offered as a form field.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (walker.complete[i]) {
-            if (kept != i)
-                fields_[kept] = std::move(fields_[i]);
-            ++kept;
-        }
-    fields_.resize(kept);
-    if (fields_.empty())
-        return;
-    std::size_t size = 16;
-    while (size < 2 * fields_.size())
-        size *= 2;
-    slots_.assign(size, 0);
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const std::size_t slot = slotOf(fields_[i].name());
-        if (slots_[slot] == 0) // else a field of that name came first and keeps it
-            slots_[slot] = static_cast<std::uint32_t>(i + 1);
-    }
-}
-
-namespace {
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
-
-// The slot holding the field of that name, or the free slot where it would go.
-std::size_t FormFieldIndex::slotOf(std::string_view name) const
-{
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t slot = keyedNameHash(name) & mask;; slot = (slot + 1) & mask)
-        if (slots_[slot] == 0 || sameName(fields_[slots_[slot] - 1].name(), name))
-            return slot;
-}
-
-std::size_t FormFieldIndex::find(std::string_view name) const
-{
-    if (slots_.empty())
-        return npos;
-    const std::uint32_t entry = slots_[slotOf(name)];
-    return entry == 0 ? npos : entry - 1;
+    return fieldCharsGone;
 }
 
 } // namespace wordauto::detail

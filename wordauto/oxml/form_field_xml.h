@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,9 @@ struct FormFieldXml {
     // A text field's text between separate and end; the empty placeholder reads as "".
     // A check box gives "1" or "0", a drop-down the chosen entry.
     std::string result() const;
-    void setResult(const std::string& text);
+    // True when field characters went with the old result (a field nested in it): the fields
+    // have moved then. A separate the field lacked is made here and kept in this entry.
+    bool setResult(const std::string& text);
     bool checked() const;
     void setChecked(bool value);
 
@@ -42,7 +45,13 @@ private:
 // bookmark names do. The first field of a name wins.
 class FormFieldIndex {
 public:
+    // Walks the story for its field characters.
     void build(pugi::xml_node storyRoot);
+    // The same index from elements gathered beforehand, in document order, that may be field
+    // characters: every element whose local name is fldChar, whatever its prefix, of the
+    // whole part and of a tree unchanged since. Those a walk of the story would not take for
+    // one (outside it, or of another namespace) are passed over.
+    void build(pugi::xml_node storyRoot, std::span<const pugi::xml_node> candidates);
     std::size_t count() const { return fields_.size(); }
     const FormFieldXml& at(std::size_t i) const { return fields_[i]; }
     FormFieldXml& at(std::size_t i) { return fields_[i]; }
@@ -52,6 +61,8 @@ public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
+    class Builder; // what both ways of building do with each field character
+
     // The fields by name, compared without regard to case: an open-addressed table of field
     // positions + 1 (0 is a free slot), so building, looking up and dropping the index cost
     // no allocation per field.
@@ -59,6 +70,10 @@ private:
     std::vector<FormFieldXml> fields_;
     std::vector<std::uint32_t> slots_;
 };
+
+// Whether the node is a field character or holds one: a removal that takes one with it moves
+// the fields.
+bool holdsFieldChar(pugi::xml_node node);
 
 // Text of the runs from `from` up to `to` (exclusive) in document order: w:t as is, tabs and
 // breaks as Word's characters, a paragraph end as CR. Field codes (w:instrText) are not text.

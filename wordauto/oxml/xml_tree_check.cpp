@@ -288,9 +288,10 @@ inline bool present(pugi::xml_attribute a) { return std::bit_cast<const void*>(a
 // pugixml's own walk: it steps from node to node without a call into the library per step.
 class TreeCheck final : public pugi::xml_tree_walker {
 public:
-    std::optional<std::string> run(pugi::xml_node top)
+    std::optional<std::string> run(pugi::xml_node top, std::vector<pugi::xml_node>* fieldChars)
     {
         top_ = top;
+        fieldChars_ = fieldChars;
         top.traverse(*this);
         if (!fault_ && roots_ == 0)
             fault_ = "manca l'elemento radice";
@@ -301,19 +302,17 @@ public:
     {
         // Depth counts from 0 for the nodes right below the top.
         const int d = depth() + 1;
-        if (d > static_cast<int>(kMaxXmlDepth))
-            return fail("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli");
+        if (d > static_cast<int>(kMaxXmlDepth)) [[unlikely]]
+            return tooDeep();
         leave(d);
         const auto type = n.type();
-        if (d == 1)
-            if (auto fault = topLevelFault(n, type, top_, roots_))
-                return fail(std::move(*fault));
+        if (d == 1) [[unlikely]]
+            if (!topLevelOk(n, type))
+                return false;
         // Elements are nearly all a part holds: checked without building a message.
-        if (type == pugi::node_element)
+        if (type == pugi::node_element) [[likely]]
             return elementOk(n, d);
-        if (auto fault = nodeFault(n, type))
-            return fail(std::move(*fault));
-        return true;
+        return otherNodeOk(n, type);
     }
 
 private:
@@ -412,6 +411,42 @@ private:
         return false;
     }
 
+    // What is rare or a fault is kept out of the walk's own path: messages are only built
+    // out of line.
+    [[gnu::cold, gnu::noinline]] bool tooDeep()
+    {
+        return fail("elementi annidati oltre " + std::to_string(kMaxXmlDepth) + " livelli");
+    }
+    [[gnu::cold, gnu::noinline]] bool failNamed(const char* why, std::string_view name)
+    {
+        return fail(why + shown(name));
+    }
+    [[gnu::noinline]] bool topLevelOk(pugi::xml_node n, pugi::xml_node_type type)
+    {
+        if (auto fault = topLevelFault(n, type, top_, roots_))
+            return fail(std::move(*fault));
+        return true;
+    }
+    [[gnu::noinline]] bool otherNodeOk(pugi::xml_node n, pugi::xml_node_type type)
+    {
+        if (auto fault = nodeFault(n, type))
+            return fail(std::move(*fault));
+        return true;
+    }
+    // Text that is not plain printable ASCII, looked at character by character.
+    [[gnu::noinline]] bool charactersOk(const char* text)
+    {
+        if (auto fault = characterFault(text))
+            return fail(std::move(*fault));
+        return true;
+    }
+    [[gnu::noinline]] bool declarationOk(const QName& an, std::string_view value, int depth)
+    {
+        if (auto fault = declareFault(an.prefix.empty() ? std::string_view() : an.local, an.prefix.empty(), value, depth))
+            return fail(std::move(*fault));
+        return true;
+    }
+
     bool elementOk(pugi::xml_node element, int depth)
     {
         // One pass over the attributes: names, values, and the declarations, which hold for
@@ -420,17 +455,14 @@ private:
         for (auto a = element.first_attribute(); present(a); a = a.next_attribute()) {
             const char* name = a.name();
             QName an;
-            if (!splitQName(name, an))
-                return fail("nome di attributo non valido " + shown(name));
+            if (!splitQName(name, an)) [[unlikely]]
+                return failNamed("nome di attributo non valido ", name);
             const char* value = a.value();
-            if (!isPlainText(value))
-                if (auto fault = characterFault(value))
-                    return fail(std::move(*fault));
-            if (an.prefix.empty() ? an.local == "xmlns" : an.prefix == "xmlns") {
-                if (auto fault = declareFault(an.prefix.empty() ? std::string_view() : an.local,
-                                              an.prefix.empty(), value, depth))
-                    return fail(std::move(*fault));
-            }
+            if (!isPlainText(value) && !charactersOk(value))
+                return false;
+            if (an.prefix.empty() ? an.local == "xmlns" : an.prefix == "xmlns")
+                if (!declarationOk(an, value, depth))
+                    return false;
             if (count == attributes_.size())
                 attributes_.emplace_back();
             // The whole name from its parts, without measuring it again.
@@ -439,14 +471,16 @@ private:
         }
         const char* elementName = element.name();
         QName qname;
-        if (!splitQName(elementName, qname))
-            return fail("nome di elemento non valido " + shown(elementName));
-        if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix)))
-            return fail("prefisso non dichiarato " + shown(qname.prefix));
+        if (!splitQName(elementName, qname)) [[unlikely]]
+            return failNamed("nome di elemento non valido ", elementName);
+        if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix))) [[unlikely]]
+            return failNamed("prefisso non dichiarato ", qname.prefix);
+        // Any prefix: the Word one may be renamed to w: after the check.
+        if (fieldChars_ && same(qname.local, "fldChar")) [[unlikely]]
+            fieldChars_->push_back(element);
         const char* text = element.value();
-        if (!isPlainText(text))
-            if (auto fault = characterFault(text))
-                return fail(std::move(*fault));
+        if (!isPlainText(text) && !charactersOk(text))
+            return false;
 
         // An attribute's expanded name is its namespace and local name: unprefixed ones are in
         // none, declarations in a space of their own.
@@ -460,12 +494,12 @@ private:
             } else if (const auto uri = bound(at.space)) {
                 at.space = *uri;
             } else {
-                return fail("prefisso non dichiarato " + shown(at.space));
+                return failNamed("prefisso non dichiarato ", at.space);
             }
         }
         if (count > 1)
-            if (auto twice = repeatedAttribute(count))
-                return fail("attributo ripetuto " + shown(*twice));
+            if (auto twice = repeatedAttribute(count)) [[unlikely]]
+                return failNamed("attributo ripetuto ", *twice);
         return true;
     }
 
@@ -547,6 +581,7 @@ private:
     };
 
     pugi::xml_node top_;
+    std::vector<pugi::xml_node>* fieldChars_ = nullptr;
     int roots_ = 0;
     std::optional<std::string> fault_;
     std::vector<Binding> scope_;
@@ -557,14 +592,15 @@ private:
 
 } // namespace
 
-std::optional<std::string> xmlTreeFault(pugi::xml_node top)
+std::optional<std::string> xmlTreeFault(pugi::xml_node top, std::vector<pugi::xml_node>* fieldChars)
 {
-    return TreeCheck().run(top);
+    return TreeCheck().run(top, fieldChars);
 }
 
-void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath)
+void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath,
+                  std::vector<pugi::xml_node>* fieldChars)
 {
-    if (auto fault = xmlTreeFault(top))
+    if (auto fault = xmlTreeFault(top, fieldChars))
         invalidPart(*fault, partName, displayPath);
 }
 

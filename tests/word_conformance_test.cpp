@@ -131,6 +131,8 @@ std::vector<Case> cases()
          "word/document.xml"},
         {"a declaration named in capitals", mainPart(kField, "<?xmL version=\"1.0\" encoding=\"UTF-8\"?>"),
          "dichiarazione XML non valida"},
+        {"an encoding whose dash is a carriage return", mainPart(kField, "<?xml version=\"1.0\" encoding=\"UTF\r8\"?>"),
+         "codifica non ammessa"},
         {"an encoding the text is not in", mainPart(kField, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"),
          "codifica non ammessa \"ISO-8859-1\""},
         // What a lenient parser lets through that can still be written soundly.

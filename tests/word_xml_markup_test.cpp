@@ -50,6 +50,7 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
         {"a declaration in capitals", "<?XML version=\"1.0\"?><a/>", false},
         {"a declaration without a version", "<?xml encoding=\"UTF-8\"?><a/>", false},
         {"a declaration naming another encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a/>", false},
+        {"a declaration naming UTF\r8", "<?xml version=\"1.0\" encoding=\"UTF\r8\"?><a/>", false},
         {"a declaration with standalone maybe", "<?xml version=\"1.0\" standalone=\"maybe\"?><a/>", false},
         {"an instruction named xml inside", "<a><?xml version=\"1.0\"?></a>", false},
         {"a DOCTYPE", "<!DOCTYPE a><a/>", false},

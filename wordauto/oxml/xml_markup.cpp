@@ -121,7 +121,7 @@ private:
         std::string_view target;
         if (!name(&target) || target.find(':') != std::string_view::npos)
             return false;
-        if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
+        if (lowerAscii(target) == "xml")
             return false;
         if (expect("?>"))
             return true;
@@ -169,8 +169,7 @@ private:
             return false;
         // The text is UTF-8 by now: a declaration naming another encoding is not taken at its word.
         if (keyword("encoding") && !quotedValue([](std::string_view v) {
-                return v.size() == 5 && (v[0] | 0x20) == 'u' && (v[1] | 0x20) == 't' && (v[2] | 0x20) == 'f'
-                       && v.substr(3) == "-8";
+                return lowerAscii(v) == "utf-8";
             }))
             return false;
         if (keyword("standalone") && !quotedValue([](std::string_view v) { return v == "yes" || v == "no"; }))

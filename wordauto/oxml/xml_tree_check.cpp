@@ -1,6 +1,8 @@
 #include "wordauto/oxml/xml_tree_check.h"
 
+#include "wordauto/oxml/xml_markup.h"
 #include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <algorithm>
 #include <array>
@@ -30,21 +32,6 @@ std::string shown(std::string_view name)
 
 bool isAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// The name characters of XML 1.0 (fifth edition) beyond ASCII, colon left out.
-bool isNameStart(std::uint32_t c)
-{
-    return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF)
-           || (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || c == 0x200C || c == 0x200D
-           || (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF)
-           || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF)
-           || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool isNameChar(std::uint32_t c)
-{
-    return isNameStart(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
-}
 
 // What each ASCII byte may be: the start of a name, a later character of one, text.
 enum : unsigned char { kNameStart = 1, kNamePart = 2, kText = 4 };
@@ -82,7 +69,7 @@ bool isNcName(std::string_view s)
         }
         std::uint32_t cp;
         const std::size_t len = decodeUtf8(p + i, s.size() - i, cp);
-        if (len == 0 || !(i == 0 ? isNameStart(cp) : isNameChar(cp)))
+        if (len == 0 || !(i == 0 ? isXmlNameStart(cp) : isXmlNameChar(cp)))
             return false;
         i += len;
     }
@@ -274,10 +261,12 @@ bool isBlank(std::string_view s)
     return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
+// Letters compared without regard to case, every other character as it is ("UTF\r8" is not
+// "UTF-8", though the two differ only in a bit that is case for letters).
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return (x | 0x20) == (y | 0x20); });
+           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 // Whether the handle holds an attribute, without a call into the library for each: the

@@ -176,10 +176,16 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
 
 void FormFieldIndex::build(pugi::xml_node storyRoot, std::span<const pugi::xml_node> candidates)
 {
+    // In document order the nodes below the story root stand together: only the candidates
+    // before the first and after the last one below it are looked at one by one.
+    std::size_t first = 0, last = candidates.size();
+    while (first < last && !isBelow(candidates[first], storyRoot))
+        ++first;
+    while (last > first && !isBelow(candidates[last - 1], storyRoot))
+        --last;
     Builder builder(*this, storyRoot);
-    for (const auto n : candidates)
-        if (isBelow(n, storyRoot))
-            builder.node(n);
+    for (std::size_t i = first; i < last; ++i)
+        builder.node(candidates[i]);
     builder.finish();
 }
 

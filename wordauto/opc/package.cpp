@@ -184,14 +184,9 @@ struct Package::Impl {
     std::optional<std::string> writtenAnew(const Entry& e) const
     {
         std::string converted;
-        std::string_view text = inflate(e);
-        const bool utf16 = text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE');
-        if (utf16) {
-            converted = text;
-            detail::convertUtf16Part(converted, e.name, displayPath);
-            text = converted;
-        }
-        return detail::xmlPartWrittenAnew(text, utf16, e.name, displayPath);
+        const std::string& stored = inflate(e);
+        const std::string_view text = utf8Text(stored, e.name, converted);
+        return detail::xmlPartWrittenAnew(text, text.data() != stored.data(), e.name, displayPath);
     }
 
     // A part copied into a saved file as it is stored must be sound: read through, it checks
@@ -246,17 +241,21 @@ struct Package::Impl {
         return part;
     }
 
-    // The part's text as UTF-8 (converted into `converted` when it was UTF-16), once it is known
-    // to be text that XML allows.
+    // The part's text as UTF-8: converted into `converted` when it was stored as UTF-16.
+    std::string_view utf8Text(const std::string& xml, const std::string& partName, std::string& converted) const
+    {
+        if (xml.size() < 2 || (xml[0] != '\xFF' && xml[0] != '\xFE'))
+            return xml;
+        converted = xml;
+        detail::convertUtf16Part(converted, partName, displayPath);
+        return converted;
+    }
+
+    // The same, once it is known to be text that XML allows.
     std::string_view checkedXml(const std::string& xml, const std::string& partName,
                                 std::string& converted) const
     {
-        std::string_view utf8 = xml;
-        if (xml.size() >= 2 && (xml[0] == '\xFF' || xml[0] == '\xFE')) {
-            converted = xml;
-            detail::convertUtf16Part(converted, partName, displayPath);
-            utf8 = converted;
-        }
+        const std::string_view utf8 = utf8Text(xml, partName, converted);
         detail::checkXmlText(utf8, partName, displayPath);
         return utf8;
     }

@@ -12,7 +12,7 @@
 #include "bench/field_list.h"
 #include "bench/inflate_parse.h"
 #include "data/docbuilder/docbuilder.h"
-#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_markup.h"
 #include "wordauto/oxml/xml_tree_check.h"
 #include "wordauto/oxml/xml_util.h"
 #include "wordauto/word.h"
@@ -223,9 +223,10 @@ void BM_B_ObjectModelOpenAndRead(benchmark::State& state)
     app.Quit(wordauto::wdDoNotSaveChanges);
 }
 
-// The open's checks of what it parsed, which B includes: the scan of the main part's bytes
-// before parsing, and the check of the parsed tree's names, namespaces and characters.
-// The list's main part, and its tree as the open parses it.
+// The open's check of the main part, which B includes: the reading of its bytes as stored, which
+// takes a sound list whole (characters, markup, names, namespaces) before it is parsed; and,
+// for comparison, the check of the parsed tree, which the open makes only of a part that
+// reading doubts. The list's main part, and its tree as the open parses it.
 struct ParsedList {
     std::string xml;
     pugi::xml_document doc;
@@ -245,10 +246,10 @@ const ParsedList& parsedList()
 
 void BM_C_ChecksOfTheMainPart(benchmark::State& state)
 {
-    const auto& [xml, doc] = parsedList();
+    const auto& xml = parsedList().xml;
     for (auto _ : state) {
-        if (wordauto::detail::xmlTextFault(xml) || wordauto::detail::xmlTreeFault(doc))
-            fail("the list does not pass the checks");
+        if (!wordauto::detail::isSoundAsStored(xml))
+            fail("the list is not read as sound");
     }
 }
 
@@ -315,8 +316,10 @@ int main(int argc, char** argv)
         std::printf("(memory counts operator new and pugixml; libzip's own buffers are not counted)\n");
         const double c = reporter.msPerIteration["C"];
         const double d = reporter.msPerIteration["D"];
-        std::printf("Checks in B:       %.2f ms, %.1f %% of B (the tree check alone %.2f ms, %.1f %%; goal at most 10 %%)   %s\n",
-                    c, 100 * c / b, d, 100 * d / b, d / b <= 0.10 ? "met" : "NOT MET");
+        std::printf("Check in B:        %.2f ms, %.1f %% of B (goal at most 10 %%)   %s\n", c, 100 * c / b,
+                    c / b <= 0.10 ? "met" : "NOT MET");
+        std::printf("                   (the tree check of a doubted part would be %.2f ms, %.1f %%)\n", d,
+                    100 * d / b);
     }
     return 0;
 }

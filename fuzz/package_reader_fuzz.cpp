@@ -3,13 +3,17 @@
 // pages, then a save of the package and a second open of what was saved; then a field filled
 // and the document saved, as a user fills a list; then the story inserted into a document, as a
 // merge inserts each list, and the result saved and opened. Whatever a save wrote must be read
-// by a conforming XML parser (libxml2).
+// by a conforming XML parser (libxml2), and so must every part the reading as stored takes for
+// sound, whose parsed tree must pass the tree check too: the open takes such a part unchecked.
 //
 // WordError is the expected answer to a bad file; any other exception, a sanitizer report or
 // an abort is a finding.
 
 #include "wordauto/oxml/document_model.h"
 #include "wordauto/oxml/file_insert.h"
+#include "wordauto/oxml/xml_markup.h"
+#include "wordauto/oxml/xml_tree_check.h"
+#include "wordauto/oxml/xml_util.h"
 #include "wordauto/layout/document_layout.h"
 #include "wordauto/opc/package.h"
 #include "wordauto/word_error.h"
@@ -134,6 +138,42 @@ void expectConforming(const std::string& saved, const char* what)
     }
 }
 
+// What the reading as stored takes for sound, without a tree, a conforming parser reads, and
+// its parsed tree passes the check an open would otherwise make of it.
+void expectSoundPartsSound(const std::uint8_t* data, std::size_t size)
+{
+    std::optional<wordauto::opc::Package> package;
+    try {
+        package.emplace(wordauto::opc::Package::fromBytes(std::string(reinterpret_cast<const char*>(data), size),
+                                                          "fuzz.docx", fuzzLimits()));
+    } catch (const WordError&) {
+        return;
+    }
+    for (const auto& name : package->partNames()) {
+        if (!testsupport::isXmlPartName(name))
+            continue;
+        std::string text;
+        try {
+            text = package->part(name);
+        } catch (const WordError&) {
+            continue;
+        }
+        if (!wordauto::detail::isSoundAsStored(text))
+            continue;
+        std::optional<std::string> fault = testsupport::conformanceFault(text);
+        pugi::xml_document doc;
+        if (!fault) {
+            const auto parsed = doc.load_buffer(text.data(), text.size(), wordauto::detail::kParseOptions,
+                                                pugi::encoding_utf8);
+            fault = parsed ? wordauto::detail::xmlTreeFault(doc) : std::optional<std::string>(parsed.description());
+        }
+        if (fault) {
+            std::fprintf(stderr, "%s read as sound, but: %s\n", name.c_str(), fault->c_str());
+            std::abort();
+        }
+    }
+}
+
 // A field filled, or the story touched where there is none, and the document saved: what a
 // user fills in must save, and save as sound XML.
 void fillAndSave(const std::uint8_t* data, std::size_t size)
@@ -238,6 +278,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    expectSoundPartsSound(data, size);
     std::vector<FieldSnapshot> before;
     std::string saved;
     try {

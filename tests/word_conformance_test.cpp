@@ -123,6 +123,8 @@ std::vector<Case> cases()
          "spazio dei nomi non valido"},
         {"a namespace name with an empty port", mainPart(kField, decl, " xmlns:x=\"http://schemas:/x\""),
          "spazio dei nomi non valido"},
+        {"a namespace name with a port beyond any", mainPart(kField, decl, " xmlns:x=\"http://schemas:2147483648/x\""),
+         "spazio dei nomi non valido"},
         {"a namespace name with an ampersand", mainPart(kField, decl, " xmlns:x=\"urn:a&amp;b\""),
          "spazio dei nomi non valido"},
         {"the xml prefix bound elsewhere", mainPart(kField, decl, " xmlns:xml=\"urn:x\""), "spazio dei nomi non valido"},
@@ -248,7 +250,8 @@ TEST_F(ConformanceTest, EachFuzzFindingIsRefusedNamingFileAndPartOrSavedSoundly)
         writeFile(file, input);
         const auto refused = openFillAndSave(file);
         if (refused) {
-            EXPECT_NE(refused->find("XML non valido in "), std::string::npos) << *refused;
+            // Mostly "XML non valido in" a part; some findings are of parts no open reaches.
+            EXPECT_TRUE(refused->starts_with("Il documento è danneggiato (")) << *refused;
             EXPECT_NE(refused->find(file), std::string::npos) << *refused;
             EXPECT_EQ(readFile(file), input);
             continue;

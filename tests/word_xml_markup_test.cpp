@@ -1,19 +1,37 @@
-// The reading of an XML part as it is stored: what it takes as well-formed a conforming parser
-// reads too, and the parts of real documents are taken as they are (a save copies them through).
+// The reading of an XML part as it is stored: what it takes as sound a conforming parser reads
+// too, and its parsed tree passes the tree check (an open takes it without that check); the
+// parts of real documents are taken as they are (a save copies them through).
 #include "data/generator/sample_root.h"
 #include "tests/conforming_reader.h"
 #include "tests/test_support.h"
 #include "wordauto/oxml/xml_markup.h"
+#include "wordauto/oxml/xml_names.h"
+#include "wordauto/oxml/xml_text.h"
+#include "wordauto/oxml/xml_tree_check.h"
+#include "wordauto/oxml/xml_util.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-using wordauto::detail::isWellFormedAsStored;
+using wordauto::detail::isSoundAsStored;
+using wordauto::detail::kMaxXmlDepth;
+
+// Elements nested `depth` deep.
+std::string nested(std::size_t depth)
+{
+    std::string text;
+    for (std::size_t i = 0; i < depth; ++i)
+        text += "<a>";
+    for (std::size_t i = 0; i < depth; ++i)
+        text += "</a>";
+    return text;
+}
 
 TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
 {
@@ -59,15 +77,121 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
         {"a name starting with a digit", "<1a/>", false},
         {"a blank after <", "< a/>", false},
         {"empty", "", false},
+        // Namespaces.
+        {"a namespace and its prefix", "<p:a xmlns:p=\"urn:x\"><p:b p:c=\"1\"/></p:a>", true},
+        {"the xml prefix, bound by itself", "<a xml:space=\"preserve\"/>", true},
+        {"the default namespace declared and undeclared", "<a xmlns=\"urn:x\"><b xmlns=\"\"/></a>", true},
+        {"one local name in other namespaces", "<a xmlns:p=\"urn:x\" xmlns:q=\"urn:y\" p:b=\"1\" q:b=\"2\" b=\"3\"/>", true},
+        {"an unbound element prefix", "<p:a/>", false},
+        {"an unbound attribute prefix", "<a p:c=\"1\"/>", false},
+        {"a prefix bound on a sibling only", "<r><a xmlns:p=\"urn:x\"/><p:b/></r>", false},
+        {"the xmlns prefix on an element", "<xmlns:a xmlns:xmlns=\"urn:x\"/>", false},
+        {"the xml prefix bound elsewhere", "<a xmlns:xml=\"urn:x\"/>", false},
+        {"an attribute twice", "<a b=\"1\" b=\"2\"/>", false},
+        {"an attribute twice under two prefixes", "<a xmlns:p=\"urn:x\" xmlns:q=\"urn:x\" p:b=\"1\" q:b=\"2\"/>", false},
+        {"a declaration twice", "<a xmlns:p=\"urn:x\" xmlns:p=\"urn:y\"/>", false},
+        {"two colons in a name", "<a:b:c xmlns:a=\"urn:x\"/>", false},
+        {"a name starting with a colon", "<:a/>", false},
+        {"a name ending with a colon", "<a: xmlns:a=\"urn:x\"/>", false},
+        {"a local name starting with a digit", "<a:1b xmlns:a=\"urn:x\"/>", false},
+        {"a namespace name that is no URI reference", "<a xmlns:p=\"a b\"/>", false},
+        {"a reference in a namespace name", "<a xmlns:p=\"urn:&#120;\"/>", false},
+        {"a namespace name with a port beyond any", "<a xmlns:p=\"http://h:2147483648/x\"/>", false},
+        // Characters by reference.
+        {"a reference to a control character", "<a>&#1;</a>", false},
+        {"a reference to a surrogate in a value", "<a b=\"&#xD800;\"/>", false},
+        {"a reference to U+FFFE", "<a>&#xFFFE;</a>", false},
+        {"a reference to a character beyond Unicode", "<a>&#x110000;</a>", false},
+        {"a reference in the declaration", "<?xml version=\"1.0&#xD800;\"?><a/>", false},
+        {"a control character in a value", "<a b=\"1\x01\"/>", false},
+        {"a control character in a comment", "<a><!-- \x02 --></a>", false},
+        {"bytes that are not UTF-8 in a name", "<a\xC3/>", false},
+        {"characters beyond ASCII in text and values", "<a b=\"perch\xC3\xA9\">citt\xC3\xA0 &#x1F600;</a>", true},
+        {"nested as deep as may be", nested(kMaxXmlDepth - 2), true},
+        {"nested deeper", nested(kMaxXmlDepth), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(isWellFormedAsStored(c.text), c.asStored);
-        // Taken as stored is a promise a conforming reader keeps; refused, it is only doubt.
+        EXPECT_EQ(isSoundAsStored(c.text), c.asStored);
+        // Taken as stored is a promise a conforming reader keeps, and the tree check; refused,
+        // it is only doubt.
         if (c.asStored) {
             EXPECT_EQ(testsupport::conformanceFault(c.text), std::nullopt);
+            pugi::xml_document doc;
+            ASSERT_TRUE(doc.load_buffer(c.text.data(), c.text.size(), wordauto::detail::kParseOptions));
+            EXPECT_EQ(wordauto::detail::xmlTreeFault(doc), std::nullopt);
         }
     }
+}
+
+// A start tag that stands again is taken as it was read before, but only under the same
+// declarations; its end tag is still matched.
+TEST(XmlMarkupTest, ATagReadBeforeIsReadAgainWhereItsDeclarationsDiffer)
+{
+    // Room after the markup, as in a real part, so that tags are taken whole.
+    const std::string after = "<!--" + std::string(300, '.') + "-->";
+    const struct {
+        const char* what;
+        std::string root;
+        bool asStored;
+    } cases[] = {
+        {"the same tags, over and over",
+         "<r xmlns:w=\"urn:w\"><w:p w:a=\"1\"><w:t>x</w:t></w:p><w:p w:a=\"1\"><w:t>y</w:t></w:p>"
+         "<w:p w:a=\"22\"><w:t>z</w:t></w:p></r>",
+         true},
+        {"a tag met again out of the scope of its prefix",
+         "<r><a xmlns:p=\"urn:x\"><p:bb/><p:bb/></a><p:bb/></r>", false},
+        {"a tag met again where its two prefixes name one namespace",
+         "<r xmlns:a=\"urn:1\" xmlns:b=\"urn:2\"><x a:k=\"1\" b:k=\"2\"/>"
+         "<y xmlns:b=\"urn:1\"><x a:k=\"1\" b:k=\"2\"/></y></r>",
+         false},
+        {"a tag met again once a nested declaration is out of scope",
+         "<r xmlns:a=\"urn:1\" xmlns:b=\"urn:2\"><x a:k=\"1\" b:k=\"2\"/><y xmlns:c=\"urn:3\">"
+         "<x a:k=\"1\" b:k=\"2\"/></y><x a:k=\"1\" b:k=\"2\"/></r>",
+         true},
+        {"a known tag closed by another name", "<r><aa b=\"1\"></aa><aa b=\"1\"></ab></r>", false},
+        {"a known empty tag, then the same name open", "<r><aa b=\"1\"/><aa b=\"1\">t</aa></r>", true},
+        {"a > in a value of a tag like a known one", "<r><aa b=\"1\"/><aa b=\">\"/></r>", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string text = c.root + after;
+        EXPECT_EQ(isSoundAsStored(text), c.asStored);
+        if (c.asStored) {
+            EXPECT_EQ(testsupport::conformanceFault(text), std::nullopt);
+        } else {
+            pugi::xml_document doc;
+            const bool parsed = doc.load_buffer(text.data(), text.size(), wordauto::detail::kParseOptions);
+            EXPECT_TRUE(!parsed || wordauto::detail::xmlTreeFault(doc)) << "a sound document refused";
+        }
+    }
+}
+
+// Declarations hide those of their prefix made further out and give them back when their
+// element is done with, however many prefixes are declared.
+TEST(XmlMarkupTest, APrefixStandsForItsInnermostDeclarationInScope)
+{
+    wordauto::detail::NamespaceScope scope;
+    std::vector<std::string> many;
+    for (int i = 0; i < 5000; ++i)
+        many.push_back("p" + std::to_string(i));
+    for (const auto& prefix : many)
+        scope.declare(prefix, "urn:radice", 1);
+    scope.declare("p7", "urn:dentro", 2);
+    scope.declare("", "urn:predefinito", 2);
+    EXPECT_EQ(scope.uriOf("p7"), "urn:dentro");
+    EXPECT_EQ(scope.uriOf(""), "urn:predefinito");
+    EXPECT_EQ(scope.uriOf("p4999"), "urn:radice");
+    EXPECT_EQ(scope.uriOf("xml"), wordauto::detail::kXmlUri);
+    EXPECT_EQ(scope.uriOf("q"), std::nullopt);
+    EXPECT_EQ(scope.uriOf("p7"), "urn:dentro"); // the answer kept from before
+    EXPECT_FALSE(scope.leave(2));
+    EXPECT_TRUE(scope.leave(1));
+    EXPECT_EQ(scope.uriOf("p7"), "urn:radice");
+    EXPECT_EQ(scope.uriOf(""), std::nullopt);
+    EXPECT_TRUE(scope.leave(0));
+    EXPECT_EQ(scope.uriOf("p7"), std::nullopt);
+    EXPECT_EQ(scope.uriOf("p0"), std::nullopt);
 }
 
 class XmlMarkupSampleTest : public testsupport::TempDirTest {};
@@ -85,7 +209,7 @@ TEST_F(XmlMarkupSampleTest, EveryPartOfTheSampleDocumentsIsTakenAsStored)
             if (!testsupport::isXmlPartName(name))
                 continue;
             SCOPED_TRACE(e.path().string() + " " + name);
-            EXPECT_TRUE(isWellFormedAsStored(package.part(name)));
+            EXPECT_TRUE(isSoundAsStored(package.part(name)));
             ++parts;
         }
     }

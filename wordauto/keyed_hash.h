@@ -23,6 +23,7 @@ std::uint64_t keyedNameHash(std::string_view name, const NameHashKey& key);
 // For hash tables keyed by names that come from a file.
 struct KeyedNameHash {
     std::size_t operator()(const std::string& s) const { return keyedNameHash(s); }
+    std::size_t operator()(std::string_view s) const { return keyedNameHash(s); }
 };
 
 } // namespace wordauto::detail

@@ -251,12 +251,13 @@ struct Package::Impl {
         return converted;
     }
 
-    // The same, once it is known to be text that XML allows.
+    // The same, once it is known to be text that XML allows; `sound` tells whether the tree
+    // parsed from it needs no check of its own.
     std::string_view checkedXml(const std::string& xml, const std::string& partName,
-                                std::string& converted) const
+                                std::string& converted, bool& sound) const
     {
         const std::string_view utf8 = utf8Text(xml, partName, converted);
-        detail::checkXmlText(utf8, partName, displayPath);
+        sound = detail::checkXmlBeforeParse(utf8, partName, displayPath);
         return utf8;
     }
 
@@ -267,12 +268,14 @@ struct Package::Impl {
             throwFileError("Il file non è un documento Word (manca l'elenco dei tipi di contenuto)",
                            displayPath);
         std::string converted;
-        const std::string_view xml = checkedXml(inflate(*e), kContentTypesPart, converted);
+        bool sound = false;
+        const std::string_view xml = checkedXml(inflate(*e), kContentTypesPart, converted, sound);
         if (!contentTypes.load_buffer(xml.data(), xml.size(), pugi::parse_default,
                                       pugi::encoding_utf8)
             || !contentTypes.child("Types"))
             damaged("elenco dei tipi di contenuto non valido");
-        detail::checkXmlTree(contentTypes, kContentTypesPart, displayPath);
+        if (!sound)
+            detail::checkXmlTree(contentTypes, kContentTypesPart, displayPath);
     }
 
     void storeContentTypes()
@@ -545,12 +548,14 @@ std::vector<Relationship> Package::relationships(const std::string& sourcePart) 
         if (auto known = rememberedRelationships(*stored))
             return std::move(*known);
     std::string converted;
-    const std::string_view xml = impl_->checkedXml(impl_->inflate(*entry), relsName, converted);
+    bool sound = false;
+    const std::string_view xml = impl_->checkedXml(impl_->inflate(*entry), relsName, converted, sound);
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8))
         impl_->damaged("relazioni di " + (sourcePart.empty() ? std::string("pacchetto") : sourcePart)
                        + " non valide");
-    detail::checkXmlTree(doc, relsName, impl_->displayPath);
+    if (!sound)
+        detail::checkXmlTree(doc, relsName, impl_->displayPath);
     for (auto r : doc.child("Relationships").children("Relationship")) {
         Relationship rel;
         rel.id = r.attribute("Id").value();

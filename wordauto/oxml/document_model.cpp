@@ -2,6 +2,7 @@
 
 #include "wordauto/doc/doc_recovery.h"
 #include "wordauto/word_error.h"
+#include "wordauto/oxml/xml_markup.h"
 #include "wordauto/oxml/xml_text.h"
 #include "wordauto/oxml/xml_tree_check.h"
 #include "wordauto/oxml/xml_util.h"
@@ -226,13 +227,14 @@ void DocumentModel::locateMain()
     // The largest part: parsed where it lies instead of copied once more.
     mainText_ = package_.takePart(mainPart_);
     convertUtf16Part(mainText_, mainPart_, shown);
-    checkXmlText(mainText_, mainPart_, shown);
+    mainSound_ = checkXmlBeforeParse(mainText_, mainPart_, shown);
 }
 
-pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document, std::vector<pugi::xml_node>* fieldChars) const
+pugi::xml_node DocumentModel::checkMainStory(pugi::xml_node document) const
 {
     const std::string& shown = package_.displayPath();
-    checkXmlTree(document, mainPart_, shown, fieldChars);
+    if (!mainSound_)
+        checkXmlTree(document, mainPart_, shown);
     auto root = document.first_child();
     while (root && root.type() != pugi::node_element)
         root = root.next_sibling();
@@ -252,8 +254,7 @@ void DocumentModel::loadMain()
         throwFileError("Il documento è danneggiato (XML non valido in " + mainPart_ + ": "
                            + parsed.description() + ")",
                        package_.displayPath());
-    body_ = checkMainStory(main_, &fieldChars_);
-    fieldCharsGen_ = fieldGen_;
+    body_ = checkMainStory(main_);
 }
 
 pugi::xml_node DocumentModel::parseMainInto(pugi::xml_node holder) const
@@ -266,11 +267,13 @@ pugi::xml_node DocumentModel::parseMainInto(pugi::xml_node holder) const
         // ... and checked by itself, as an open checks it.
         const auto end = text.find("?>");
         const std::size_t length = end == std::string_view::npos ? text.size() : end + 2;
-        pugi::xml_document declaration;
-        const std::string alone = std::string(text.substr(0, length)) + "<r/>";
-        if (!declaration.load_buffer(alone.data(), alone.size(), kParseOptions, pugi::encoding_utf8))
-            invalidPart("dichiarazione XML non valida", mainPart_, package_.displayPath());
-        checkXmlTree(declaration, mainPart_, package_.displayPath());
+        if (!mainSound_) {
+            pugi::xml_document declaration;
+            const std::string alone = std::string(text.substr(0, length)) + "<r/>";
+            if (!declaration.load_buffer(alone.data(), alone.size(), kParseOptions, pugi::encoding_utf8))
+                invalidPart("dichiarazione XML non valida", mainPart_, package_.displayPath());
+            checkXmlTree(declaration, mainPart_, package_.displayPath());
+        }
         text.remove_prefix(length);
     }
     const auto parsed = holder.append_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
@@ -363,20 +366,10 @@ void DocumentModel::markPartChanged(const std::string& partName)
 const FormFieldIndex& DocumentModel::fields()
 {
     if (indexedGen_ != fieldGen_) {
-        if (fieldCharsGen_ == fieldGen_)
-            fieldIndex_.build(body(), fieldChars_);
-        else
-            fieldIndex_.build(body());
+        fieldIndex_.build(body());
         indexedGen_ = fieldGen_;
-        releaseFieldChars(); // any later build walks
     }
     return fieldIndex_;
-}
-
-void DocumentModel::releaseFieldChars()
-{
-    fieldCharsGen_.reset();
-    std::vector<pugi::xml_node>().swap(fieldChars_);
 }
 
 const RowList& DocumentModel::rowsOf(pugi::xml_node table)
@@ -430,7 +423,6 @@ void DocumentModel::touchFields()
 {
     touchContent();
     ++fieldGen_;
-    releaseFieldChars();
 }
 
 void DocumentModel::touchStructure()
@@ -459,18 +451,20 @@ void DocumentModel::serializeChangedParts(const std::string& target)
 {
     // What is written must be XML that other programs read, by the rule every part passed when
     // it was read: anything that got into the tree since stops the save before a byte is written.
-    auto checked = [&](const pugi::xml_document& doc, const std::string& partName) -> const pugi::xml_document& {
-        if (auto fault = xmlTreeFault(doc))
-            throwFileError("Impossibile salvare il file (XML non valido in " + partName + ": "
-                               + *fault + ")",
-                           target);
-        return doc;
+    auto written = [&](const pugi::xml_document& doc, const std::string& partName, std::size_t sizeHint) {
+        std::string xml = saveXml(doc, sizeHint);
+        if (!isSoundAsStored(xml))
+            if (auto fault = xmlTreeFault(doc))
+                throwFileError("Impossibile salvare il file (XML non valido in " + partName + ": "
+                                   + *fault + ")",
+                               target);
+        return xml;
     };
     if (mainChanged_)
-        package_.setPart(mainPart_, saveXml(checked(main_, mainPart_), mainText_.size()));
+        package_.setPart(mainPart_, written(main_, mainPart_, mainText_.size()));
     for (auto& [name, part] : parts_)
         if (part.changed && part.doc)
-            package_.setPart(name, saveXml(checked(*part.doc, name)));
+            package_.setPart(name, written(*part.doc, name, 0));
 }
 
 void DocumentModel::saveAs(const std::string& path)

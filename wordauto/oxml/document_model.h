@@ -82,9 +82,6 @@ public:
 
     // Form fields of the main story, rebuilt when fields may have moved.
     const FormFieldIndex& fields();
-    // How many elements the open's check gathered for the first build of the index, while
-    // they still stand for the story as it is (0 once built or once fields moved).
-    std::size_t keptFieldChars() const { return fieldCharsGen_ == fieldGen_ ? fieldChars_.size() : 0; }
     FormFieldIndex& mutableFields() { return const_cast<FormFieldIndex&>(fields()); }
     unsigned fieldGeneration() const { return fieldGen_; }
 
@@ -135,10 +132,8 @@ private:
     DocumentModel(opc::Package package, std::string path, bool readOnly);
     void loadMain();
     void locateMain(); // mainPart_ and its checked text
-    // Prefixes, depth and the body of a parsed main story; returns the body. `fieldChars`
-    // gathers what xmlTreeFault gathers.
-    pugi::xml_node checkMainStory(pugi::xml_node document, std::vector<pugi::xml_node>* fieldChars = nullptr) const;
-    void releaseFieldChars();
+    // Prefixes, depth and the body of a parsed main story; returns the body.
+    pugi::xml_node checkMainStory(pugi::xml_node document) const;
     void serializeChangedParts(const std::string& target);
 
     opc::Package package_;
@@ -152,6 +147,7 @@ private:
 
     std::string mainPart_;
     std::string mainText_; // the main part's XML, parsed in place: main_ points into it
+    bool mainSound_ = false; // its text was sound as it stood: the tree parsed from it needs no check
     pugi::xml_document main_;
     pugi::xml_node body_; // looked up once: asked for at every field and selection step
     bool mainChanged_ = false;
@@ -165,11 +161,6 @@ private:
     FormFieldIndex fieldIndex_;
     unsigned fieldGen_ = 1;
     unsigned indexedGen_ = 0;
-    // The elements that may be field characters, as the open's check met them: they are the
-    // story's own while no edit has moved fields since (fieldGen_ as it was then), and spare
-    // the first build of the index its walk.
-    std::vector<pugi::xml_node> fieldChars_;
-    std::optional<unsigned> fieldCharsGen_;
 
     unsigned structureGen_ = 1;
     unsigned rowsGen_ = 0;

@@ -22,15 +22,6 @@ bool isWordElement(const char* name, const char (&local)[N])
     return true;
 }
 
-// Whether `root` is an ancestor of the node, as for every node its walk meets.
-bool isBelow(pugi::xml_node n, pugi::xml_node root)
-{
-    for (auto up = n.parent(); up; up = up.parent())
-        if (up == root)
-            return true;
-    return false;
-}
-
 bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -171,21 +162,6 @@ void FormFieldIndex::build(pugi::xml_node storyRoot)
     Builder builder(*this, storyRoot);
     Walk walk(builder);
     storyRoot.traverse(walk);
-    builder.finish();
-}
-
-void FormFieldIndex::build(pugi::xml_node storyRoot, std::span<const pugi::xml_node> candidates)
-{
-    // In document order the nodes below the story root stand together: only the candidates
-    // before the first and after the last one below it are looked at one by one.
-    std::size_t first = 0, last = candidates.size();
-    while (first < last && !isBelow(candidates[first], storyRoot))
-        ++first;
-    while (last > first && !isBelow(candidates[last - 1], storyRoot))
-        --last;
-    Builder builder(*this, storyRoot);
-    for (std::size_t i = first; i < last; ++i)
-        builder.node(candidates[i]);
     builder.finish();
 }
 

@@ -3,7 +3,6 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,11 +46,6 @@ class FormFieldIndex {
 public:
     // Walks the story for its field characters.
     void build(pugi::xml_node storyRoot);
-    // The same index from elements gathered beforehand, in document order, that may be field
-    // characters: every element whose local name is fldChar, whatever its prefix, of the
-    // whole part and of a tree unchanged since. Those a walk of the story would not take for
-    // one (outside it, or of another namespace) are passed over.
-    void build(pugi::xml_node storyRoot, std::span<const pugi::xml_node> candidates);
     std::size_t count() const { return fields_.size(); }
     const FormFieldXml& at(std::size_t i) const { return fields_[i]; }
     FormFieldXml& at(std::size_t i) { return fields_[i]; }
@@ -61,7 +55,7 @@ public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
-    class Builder; // what both ways of building do with each field character
+    class Builder; // what the build does with each field character
 
     // The fields by name, compared without regard to case: an open-addressed table of field
     // positions + 1 (0 is a free slot), so building, looking up and dropping the index cost

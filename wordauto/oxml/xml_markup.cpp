@@ -1,5 +1,6 @@
 #include "wordauto/oxml/xml_markup.h"
 
+#include "wordauto/oxml/xml_names.h"
 #include "wordauto/oxml/xml_text.h"
 #include "wordauto/oxml/xml_tree_check.h"
 #include "wordauto/oxml/xml_util.h"
@@ -7,58 +8,250 @@
 
 #include <pugixml.hpp>
 
-#include <cctype>
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace wordauto::detail {
 
-bool isXmlNameStart(std::uint32_t c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 0xC0 && c <= 0xD6)
-           || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D)
-           || (c >= 0x37F && c <= 0x1FFF) || c == 0x200C || c == 0x200D || (c >= 0x2070 && c <= 0x218F)
-           || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF)
-           || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool isXmlNameChar(std::uint32_t c)
-{
-    return isXmlNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 0xB7
-           || (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
-}
-
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+using Byte = unsigned char;
 
-// Reads the text by the XML grammar, one construct after another; every step either moves on
-// or gives up (false), so that no input is read twice over.
-class MarkupReader {
+// What each ASCII byte may be in markup.
+enum : unsigned char { kNameStart = 1, kNamePart = 2, kBlank = 4 };
+
+constexpr std::array<unsigned char, 256> kClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] = kNameStart | kNamePart;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] = kNameStart | kNamePart;
+    t['_'] = kNameStart | kNamePart;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] = kNamePart;
+    t['-'] = t['.'] = t[':'] = kNamePart;
+    t[' '] = t['\t'] = t['\r'] = t['\n'] = kBlank;
+    return t;
+}();
+
+bool isBlank(Byte c) { return (kClass[c] & kBlank) != 0; }
+bool startsName(Byte c) { return (kClass[c] & kNameStart) != 0 || c >= 0x80; }
+
+// The first byte from p on that is A, B or C, or is not printable ASCII (a control character,
+// or the start of a UTF-8 sequence); end when there is none. Most of a part is plain ASCII,
+// which this passes 16 bytes at a time.
+template <Byte A, Byte B, Byte C>
+const Byte* findStop(const Byte* p, const Byte* end)
+{
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi8(static_cast<char>(A));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(B));
+    const __m128i c = _mm_set1_epi8(static_cast<char>(C));
+    const __m128i space = _mm_set1_epi8(0x20);
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Signed: bytes from 0x80 up are below 0x20 too.
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(x, b)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(x, c), _mm_cmplt_epi8(x, space)));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+    }
+#endif
+    while (p < end && *p != A && *p != B && *p != C && *p >= 0x20 && *p < 0x80)
+        ++p;
+    return p;
+}
+
+// A run of ASCII name characters, colons included.
+struct NameRun {
+    const Byte* end;
+    const Byte* colon; // the first, when there is one
+    int colons;
+};
+
+NameRun nameRun(const Byte* p, const Byte* end)
+{
+    NameRun run{p, nullptr, 0};
+#if defined(__SSE2__)
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    const __m128i a = _mm_set1_epi8('a');
+    const __m128i letters = _mm_set1_epi8(25);
+    const __m128i dash = _mm_set1_epi8('-');
+    const __m128i dashToColon = _mm_set1_epi8(':' - '-');
+    const __m128i slash = _mm_set1_epi8('/');
+    const __m128i underscore = _mm_set1_epi8('_');
+    const __m128i colon = _mm_set1_epi8(':');
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Letters; then "-." digits and ':', the range from '-' to ':' but for '/'; then '_'.
+        const __m128i l = _mm_sub_epi8(_mm_or_si128(x, caseBit), a);
+        const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(l, letters), l);
+        const __m128i r = _mm_sub_epi8(x, dash);
+        const __m128i inRange = _mm_andnot_si128(_mm_cmpeq_epi8(x, slash), _mm_cmpeq_epi8(_mm_min_epu8(r, dashToColon), r));
+        const __m128i isName = _mm_or_si128(_mm_or_si128(isLetter, inRange), _mm_cmpeq_epi8(x, underscore));
+        const unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(isName)) & 0xFFFFu;
+        unsigned colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, colon)));
+        if (stops)
+            colons &= (1u << std::countr_zero(stops)) - 1;
+        if (colons) {
+            if (!run.colon)
+                run.colon = p + std::countr_zero(colons);
+            run.colons += (colons & (colons - 1)) != 0 ? 2 : 1; // one, or more than one
+        }
+        if (stops) {
+            run.end = p + std::countr_zero(stops);
+            return run;
+        }
+    }
+#endif
+    for (; p < end && (kClass[*p] & kNamePart); ++p)
+        if (*p == ':' && run.colons++ == 0)
+            run.colon = p;
+    run.end = p;
+    return run;
+}
+
+// The first '>' from p on, or null when there is none before end.
+const Byte* findGreater(const Byte* p, const Byte* end)
+{
+#if defined(__SSE2__)
+    const __m128i gt = _mm_set1_epi8('>');
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(x, gt)))
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '>')
+            return p;
+    return nullptr;
+}
+
+// Whether the n bytes at a and at b are the same; a comes no later than b in a text ending at end.
+inline bool sameBytes(const Byte* a, const Byte* b, std::size_t n, const Byte* end)
+{
+#if defined(__SSE2__)
+    if (n <= 16 && end - b >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+        const unsigned differ = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+        return (differ & ((1u << n) - 1)) == 0;
+    }
+#endif
+    return std::memcmp(a, b, n) == 0;
+}
+
+std::uint64_t load64(const Byte* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The characters of text taken literally (a comment, a CDATA section, an instruction).
+bool charactersOk(const Byte* p, const Byte* end)
+{
+    for (;;) {
+        p = findStop<0, 0, 0>(p, end);
+        if (p == end)
+            return true;
+        if (*p < 0x80) {
+            if (!isBlank(*p))
+                return false;
+            ++p;
+            continue;
+        }
+        std::uint32_t cp;
+        const std::size_t len = decodeUtf8(p, static_cast<std::size_t>(end - p), cp);
+        if (len == 0 || !isXmlChar(cp))
+            return false;
+        p += len;
+    }
+}
+
+// Reads the text by the grammar and the namespaces rules in one pass, one construct after
+// another; every step either moves on or gives up (false), so that no input is read twice over.
+class SoundReader {
 public:
-    explicit MarkupReader(std::string_view text) : s_(text) {}
+    explicit SoundReader(std::string_view text)
+        : p_(reinterpret_cast<const Byte*>(text.data())), end_(p_ + text.size())
+    {
+    }
 
     bool document()
     {
-        if (s_.starts_with("\xEF\xBB\xBF"))
-            i_ = 3;
-        if (at("<?xml") && i_ + 5 < s_.size() && (isBlank(s_[i_ + 5]) || s_[i_ + 5] == '?') && !declaration())
+        if (at("\xEF\xBB\xBF"))
+            p_ += 3;
+        if (at("<?xml") && end_ - p_ > 5 && (isBlank(p_[5]) || p_[5] == '?') && !declaration())
             return false;
         if (!misc())
             return false;
-        if (!at("<") || !element())
+        if (!(end_ - p_ > 1 && *p_ == '<' && startsName(p_[1])) || !content())
             return false;
-        return misc() && i_ == s_.size();
+        return misc() && p_ == end_;
     }
 
 private:
-    bool at(std::string_view what) const { return s_.substr(i_, what.size()) == what; }
+    struct QName {
+        std::string_view prefix; // empty: none
+        std::string_view local;
+        std::string_view whole;
+    };
+    struct Attribute {
+        std::string_view space; // the prefix until resolved
+        std::string_view local;
+        std::string_view value;
+        bool references;
+    };
+    // A start tag read before, from "<" to ">": the same bytes under the same declarations are
+    // read the same. Most of a part is tags that stand many times over.
+    struct KnownTag {
+        const Byte* text = nullptr;
+        std::uint32_t length = 0;
+        unsigned scope = 0;
+        std::uint16_t nameLength = 0;
+        bool empty = false;
+        std::uint8_t hits = 0; // what keeps it from tags seen once, which would push it out
+    };
+    static constexpr std::size_t kKnownTags = 1024; // a power of two
+    static constexpr std::size_t kLongestKnownTag = 256;
 
+    bool at(std::string_view what) const
+    {
+        return static_cast<std::size_t>(end_ - p_) >= what.size() && std::memcmp(p_, what.data(), what.size()) == 0;
+    }
+    bool expect(Byte c)
+    {
+        if (p_ == end_ || *p_ != c)
+            return false;
+        ++p_;
+        return true;
+    }
     bool blanks()
     {
-        const std::size_t from = i_;
-        while (i_ < s_.size() && isBlank(s_[i_]))
-            ++i_;
-        return i_ > from;
+        const Byte* from = p_;
+        while (p_ < end_ && isBlank(*p_))
+            ++p_;
+        return p_ > from;
+    }
+    std::string_view since(const Byte* from) const
+    {
+        return {reinterpret_cast<const char*>(from), static_cast<std::size_t>(p_ - from)};
+    }
+    const Byte* find(std::string_view what) const
+    {
+        const std::string_view rest(reinterpret_cast<const char*>(p_), static_cast<std::size_t>(end_ - p_));
+        const auto at = rest.find(what);
+        return at == std::string_view::npos ? nullptr : p_ + at;
     }
 
     // Comments, processing instructions and blanks, as may stand around the root element.
@@ -78,240 +271,487 @@ private:
         }
     }
 
-    bool name(std::string_view* out = nullptr)
+    // A qualified name at p_.
+    [[gnu::always_inline]] bool qname(QName& out)
     {
-        const std::size_t from = i_;
-        bool first = true;
-        while (i_ < s_.size()) {
-            std::uint32_t cp;
-            const std::size_t len = decodeUtf8(reinterpret_cast<const unsigned char*>(s_.data()) + i_, s_.size() - i_, cp);
-            if (len == 0 || !(cp == ':' || (first ? isXmlNameStart(cp) : isXmlNameChar(cp))))
-                break;
-            i_ += len;
-            first = false;
+        const Byte* from = p_;
+        const NameRun run = nameRun(p_, end_);
+        if (run.end < end_ && *run.end >= 0x80)
+            return qnameBeyondAscii(out);
+        if (run.end == from || !(kClass[*from] & kNameStart))
+            return false;
+        p_ = run.end;
+        out.whole = since(from);
+        if (run.colons == 0) {
+            out.prefix = {};
+            out.local = out.whole;
+            return true;
         }
-        if (out)
-            *out = s_.substr(from, i_ - from);
-        return i_ > from;
+        if (run.colons > 1 || run.colon + 1 == run.end || !(kClass[run.colon[1]] & kNameStart))
+            return false;
+        const auto split = static_cast<std::size_t>(run.colon - from);
+        out.prefix = out.whole.substr(0, split);
+        out.local = out.whole.substr(split + 1);
+        return true;
     }
 
-    bool expect(std::string_view what)
+    [[gnu::noinline]] bool qnameBeyondAscii(QName& out)
     {
-        if (!at(what))
+        const Byte* from = p_;
+        while (p_ < end_) {
+            std::uint32_t cp;
+            const std::size_t len = decodeUtf8(p_, static_cast<std::size_t>(end_ - p_), cp);
+            if (len == 0 || !(cp == ':' || isXmlNameChar(cp)))
+                break;
+            p_ += len;
+        }
+        out.whole = since(from);
+        const auto colon = out.whole.find(':');
+        out.prefix = colon == std::string_view::npos ? std::string_view() : out.whole.substr(0, colon);
+        out.local = colon == std::string_view::npos ? out.whole : out.whole.substr(colon + 1);
+        return (colon == std::string_view::npos || isNcName(out.prefix)) && isNcName(out.local);
+    }
+
+    // A character reference or one of the five predefined entities, for a character XML allows.
+    bool reference()
+    {
+        ++p_;
+        if (expect('#')) {
+            const bool hex = expect('x');
+            std::uint32_t cp = 0;
+            const Byte* from = p_;
+            for (; p_ < end_; ++p_) {
+                const Byte c = *p_;
+                std::uint32_t digit;
+                if (c >= '0' && c <= '9')
+                    digit = c - '0';
+                else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+                    digit = (c | 0x20) - 'a' + 10;
+                else
+                    break;
+                cp = cp * (hex ? 16 : 10) + digit;
+                if (cp > 0x10FFFF)
+                    return false;
+            }
+            return p_ > from && expect(';') && isXmlChar(cp);
+        }
+        for (const std::string_view entity : {"lt;", "gt;", "amp;", "apos;", "quot;"})
+            if (at(entity)) {
+                p_ += entity.size();
+                return true;
+            }
+        return false;
+    }
+
+    // A byte of text that is not printable ASCII: a blank, or a character beyond ASCII.
+    bool character()
+    {
+        if (*p_ < 0x80) {
+            if (!isBlank(*p_))
+                return false;
+            ++p_;
+            return true;
+        }
+        std::uint32_t cp;
+        const std::size_t len = decodeUtf8(p_, static_cast<std::size_t>(end_ - p_), cp);
+        if (len == 0 || !isXmlChar(cp))
             return false;
-        i_ += what.size();
+        p_ += len;
         return true;
+    }
+
+    // An attribute value after its opening quote, up to the closing one, which is left at p_.
+    template <Byte Quote>
+    bool value(bool& references)
+    {
+        for (;;) {
+            p_ = findStop<Quote, '<', '&'>(p_, end_);
+            if (p_ == end_)
+                return false;
+            if (*p_ == Quote)
+                return true;
+            if (*p_ == '<')
+                return false;
+            if (*p_ == '&') {
+                references = true;
+                if (!reference())
+                    return false;
+            } else if (!character()) {
+                return false;
+            }
+        }
     }
 
     // "<!--" ... "-->", no "--" inside and no "-" before the end.
     bool comment()
     {
-        i_ += 4;
-        const auto dashes = s_.find("--", i_);
-        if (dashes == std::string_view::npos || s_.substr(dashes, 3) != "-->")
+        p_ += 4;
+        const Byte* dashes = find("--");
+        if (!dashes || end_ - dashes < 3 || dashes[2] != '>' || !charactersOk(p_, dashes))
             return false;
-        i_ = dashes + 3;
+        p_ = dashes + 3;
         return true;
     }
 
-    // "<?" target (blanks text)? "?>", the target not "xml" in any case.
+    // "<?" target (blanks text)? "?>", the target a name without colons and not "xml" in any case.
     bool instruction()
     {
-        i_ += 2;
-        std::string_view target;
-        if (!name(&target) || target.find(':') != std::string_view::npos)
+        p_ += 2;
+        QName target;
+        if (!qname(target) || !target.prefix.empty() || target.whole.find(':') != std::string_view::npos
+            || equalsNoCase(target.whole, "xml"))
             return false;
-        if (lowerAscii(target) == "xml")
-            return false;
-        if (expect("?>"))
+        if (at("?>")) {
+            p_ += 2;
             return true;
+        }
         if (!blanks())
             return false;
-        const auto end = s_.find("?>", i_);
-        if (end == std::string_view::npos)
+        const Byte* close = find("?>");
+        if (!close || !charactersOk(p_, close))
             return false;
-        i_ = end + 2;
+        p_ = close + 2;
         return true;
     }
 
-    // S? "=" S? and a quoted value matching `valueOk`.
+    bool cdata()
+    {
+        p_ += 9;
+        const Byte* close = find("]]>");
+        if (!close || !charactersOk(p_, close))
+            return false;
+        p_ = close + 3;
+        return true;
+    }
+
+    // S? "=" S? and a quoted value matching `valueOk`, which sees it as written.
     template <typename Pred>
-    bool quotedValue(Pred valueOk)
+    bool declarationValue(Pred valueOk)
     {
         blanks();
-        if (!expect("="))
+        if (!expect('='))
             return false;
         blanks();
-        if (i_ >= s_.size() || (s_[i_] != '"' && s_[i_] != '\''))
+        if (p_ == end_ || (*p_ != '"' && *p_ != '\''))
             return false;
-        const char quote = s_[i_++];
-        const auto end = s_.find(quote, i_);
-        if (end == std::string_view::npos || !valueOk(s_.substr(i_, end - i_)))
+        const Byte quote = *p_++;
+        const Byte* from = p_;
+        while (p_ < end_ && *p_ != quote)
+            ++p_;
+        if (p_ == end_ || !valueOk(since(from)))
             return false;
-        i_ = end + 1;
+        ++p_;
         return true;
     }
 
     bool declaration()
     {
-        i_ += 5;
+        p_ += 5;
         auto keyword = [&](std::string_view word) {
-            const std::size_t back = i_;
-            if (blanks() && expect(word))
+            const Byte* back = p_;
+            if (blanks() && at(word)) {
+                p_ += word.size();
                 return true;
-            i_ = back;
+            }
+            p_ = back;
             return false;
         };
-        if (!keyword("version") || !quotedValue([](std::string_view v) {
+        if (!keyword("version") || !declarationValue([](std::string_view v) {
                 return v.size() >= 3 && v.starts_with("1.")
                        && v.substr(2).find_first_not_of("0123456789") == std::string_view::npos;
             }))
             return false;
         // The text is UTF-8 by now: a declaration naming another encoding is not taken at its word.
-        if (keyword("encoding") && !quotedValue([](std::string_view v) {
-                return lowerAscii(v) == "utf-8";
-            }))
+        if (keyword("encoding") && !declarationValue([](std::string_view v) { return equalsNoCase(v, "utf-8"); }))
             return false;
-        if (keyword("standalone") && !quotedValue([](std::string_view v) { return v == "yes" || v == "no"; }))
+        if (keyword("standalone") && !declarationValue([](std::string_view v) { return v == "yes" || v == "no"; }))
             return false;
         blanks();
-        return expect("?>");
+        return at("?>") && (p_ += 2, true);
     }
 
-    // "&" name ";" for the five predefined entities, or a character reference; the characters
-    // references stand for are the text check's to judge.
-    bool reference()
+    // The root element and all it holds, from the root's "<", without recursion.
+    bool content()
     {
-        ++i_;
-        if (expect("#")) {
-            const bool hex = expect("x");
-            const std::size_t from = i_;
-            while (i_ < s_.size() && (hex ? std::isxdigit(static_cast<unsigned char>(s_[i_])) != 0
-                                          : s_[i_] >= '0' && s_[i_] <= '9'))
-                ++i_;
-            return i_ > from && expect(";");
-        }
-        std::string_view entity;
-        if (!name(&entity) || !expect(";"))
+        if (!startTag())
             return false;
-        return entity == "lt" || entity == "gt" || entity == "amp" || entity == "apos" || entity == "quot";
-    }
-
-    // An attribute value: no "<", references sound.
-    bool attributeValue(std::string_view v)
-    {
-        for (std::size_t k = 0; k < v.size(); ++k) {
-            if (v[k] == '<')
-                return false;
-            if (v[k] == '&') {
-                MarkupReader ref(v);
-                ref.i_ = k;
-                if (!ref.reference())
+        while (!open_.empty()) {
+            // Markup mostly follows markup.
+            if (p_ == end_ || *p_ != '<')
+                p_ = findStop<'<', '&', ']'>(p_, end_);
+            if (p_ == end_)
+                return false; // an element left open
+            switch (*p_) {
+            case '<':
+                if (!markup())
                     return false;
-                k = ref.i_ - 1;
-            }
-        }
-        return true;
-    }
-
-    // The root element and all it holds, without recursion: open elements on a stack.
-    bool element()
-    {
-        if (at("</") || at("<!") || at("<?"))
-            return false; // the root is an element
-        std::vector<std::string_view> open;
-        do {
-            if (!markupInContent(open))
-                return false;
-        } while (!open.empty());
-        return true;
-    }
-
-    // One construct at i_ inside the root (or the root's start tag itself).
-    bool markupInContent(std::vector<std::string_view>& open)
-    {
-        if (at("</")) {
-            i_ += 2;
-            std::string_view closed;
-            if (!name(&closed) || open.empty() || closed != open.back())
-                return false;
-            blanks();
-            if (!expect(">"))
-                return false;
-            open.pop_back();
-            return open.empty() || text();
-        }
-        if (at("<!--"))
-            return comment() && text();
-        if (at("<![CDATA[")) {
-            const auto end = s_.find("]]>", i_ + 9);
-            if (end == std::string_view::npos)
-                return false;
-            i_ = end + 3;
-            return text();
-        }
-        if (at("<?"))
-            return instruction() && text();
-        if (!expect("<"))
-            return false;
-        std::string_view tag;
-        if (!name(&tag))
-            return false;
-        for (;;) {
-            const bool spaced = blanks();
-            if (expect("/>"))
-                return open.empty() || text();
-            if (expect(">")) {
-                if (open.size() >= kMaxXmlDepth)
-                    return false;
-                open.push_back(tag);
-                return text();
-            }
-            if (!spaced || !name() || !quotedValue([this](std::string_view v) { return attributeValue(v); }))
-                return false;
-        }
-    }
-
-    // Character data up to the next markup: references sound, no "]]>".
-    bool text()
-    {
-        while (i_ < s_.size() && s_[i_] != '<') {
-            const char c = s_[i_];
-            if (c == '&') {
+                break;
+            case '&':
                 if (!reference())
                     return false;
-                continue;
+                break;
+            case ']':
+                if (at("]]>"))
+                    return false;
+                ++p_;
+                break;
+            default:
+                if (!character())
+                    return false;
             }
-            if (c == ']' && at("]]>"))
-                return false;
-            ++i_;
         }
-        return i_ < s_.size(); // an element left open at the end
+        return true;
     }
 
-    std::string_view s_;
-    std::size_t i_ = 0;
+    // The markup at "<" inside the root.
+    bool markup()
+    {
+        if (end_ - p_ < 2)
+            return false;
+        switch (p_[1]) {
+        case '/':
+            return endTag();
+        case '?':
+            return instruction();
+        case '!':
+            if (at("<!--"))
+                return comment();
+            if (at("<![CDATA["))
+                return cdata();
+            return false;
+        default:
+            return startTag();
+        }
+    }
+
+    bool endTag()
+    {
+        p_ += 2;
+        const std::string_view name = open_.back();
+        const auto* open = reinterpret_cast<const Byte*>(name.data());
+        if (static_cast<std::size_t>(end_ - p_) <= name.size() || !sameBytes(open, p_, name.size(), end_))
+            return false;
+        p_ += name.size();
+        if (*p_ == '>') {
+            ++p_;
+        } else {
+            blanks();
+            if (!expect('>'))
+                return false;
+        }
+        open_.pop_back();
+        leaveScope();
+        return true;
+    }
+
+    bool startTag()
+    {
+        const Byte* from = p_;
+        const Byte* close = end_ - p_ >= 16 ? findGreater(p_ + 1, std::min(end_, p_ + kLongestKnownTag)) : nullptr;
+        KnownTag* slot = nullptr;
+        if (close) {
+            const auto length = static_cast<std::size_t>(close + 1 - p_);
+            slot = &knownSlot(p_, length);
+            if (slot->length == length && slot->scope == scopeId_ && sameBytes(slot->text, p_, length, end_)) {
+                slot->hits = static_cast<std::uint8_t>(std::min(slot->hits + 1, 3));
+                if (!slot->empty) {
+                    if (open_.size() + 1 >= kMaxXmlDepth)
+                        return false;
+                    open_.emplace_back(reinterpret_cast<const char*>(p_ + 1), slot->nameLength);
+                }
+                p_ = close + 1;
+                return true;
+            }
+        }
+        std::size_t nameLength = 0;
+        bool empty = false;
+        bool declares = false;
+        if (!readStartTag(nameLength, empty, declares))
+            return false;
+        // Known from now on, unless it opened declarations (read again, it would open them again).
+        if (slot && p_ == close + 1 && !declares) {
+            if (slot->hits > 0)
+                --slot->hits;
+            else
+                *slot = {from, static_cast<std::uint32_t>(p_ - from), scopeId_, static_cast<std::uint16_t>(nameLength), empty, 0};
+        }
+        return true;
+    }
+
+    bool readStartTag(std::size_t& nameLength, bool& empty, bool& declares)
+    {
+        ++p_;
+        QName element;
+        if (!qname(element))
+            return false;
+        nameLength = element.whole.size();
+        std::size_t count = 0;
+        for (;;) {
+            if (p_ == end_)
+                return false;
+            if (*p_ == '>') {
+                ++p_;
+                break;
+            }
+            if (*p_ == '/') {
+                ++p_;
+                if (!expect('>'))
+                    return false;
+                empty = true;
+                break;
+            }
+            if (!blanks() || p_ == end_)
+                return false;
+            if (*p_ == '>' || *p_ == '/')
+                continue;
+            QName name;
+            if (!qname(name))
+                return false;
+            blanks();
+            if (!expect('='))
+                return false;
+            blanks();
+            if (p_ == end_)
+                return false;
+            const Byte quote = *p_++;
+            const Byte* from = p_;
+            bool references = false;
+            if (quote == '"' ? !value<'"'>(references) : quote == '\'' ? !value<'\''>(references) : true)
+                return false;
+            const std::string_view value = since(from);
+            ++p_;
+            if (count == attributes_.size())
+                attributes_.emplace_back();
+            // Declarations go in a space of their own, their prefix as local name.
+            Attribute& a = attributes_[count++];
+            if (name.prefix.empty() ? name.local == "xmlns" : name.prefix == "xmlns") {
+                declares = true;
+                a = {kXmlnsUri, name.prefix.empty() ? std::string_view() : name.local, value, references};
+            } else {
+                a = {name.prefix, name.local, value, references};
+            }
+        }
+        const std::size_t depth = open_.size() + 1;
+        if (depth >= kMaxXmlDepth)
+            return false;
+        if (declares && !declare(count, depth))
+            return false;
+        std::string_view uri;
+        if (!element.prefix.empty() && (element.prefix == "xmlns" || !bound(element.prefix, uri)))
+            return false;
+        for (std::size_t i = 0; i < count; ++i) {
+            Attribute& a = attributes_[i];
+            if (!a.space.empty() && a.space.data() != kXmlnsUri.data() && !bound(a.space, a.space))
+                return false;
+        }
+        const auto gathered = attributes_.begin() + static_cast<std::ptrdiff_t>(count);
+        if (count > 1 && repeatedExpandedName(attributes_.begin(), gathered) != gathered)
+            return false;
+        if (empty)
+            leaveScope();
+        else
+            open_.push_back(element.whole);
+        return true;
+    }
+
+    bool declare(std::size_t count, std::size_t depth)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const Attribute& a = attributes_[i];
+            if (a.space.data() != kXmlnsUri.data())
+                continue;
+            if (a.references || !isSoundNamespaceDeclaration(a.local, a.local.empty(), a.value))
+                return false;
+            scope_.declare(a.local, a.value, depth);
+        }
+        scopeMarks_.push_back({depth, scopeId_});
+        scopeId_ = ++scopes_;
+        return true;
+    }
+
+    // The namespace a prefix stands for here, false when it is not declared.
+    bool bound(std::string_view prefix, std::string_view& uri)
+    {
+        const auto found = scope_.uriOf(prefix);
+        if (found)
+            uri = *found;
+        return found.has_value();
+    }
+
+    // Declarations of elements that are done with go out of scope.
+    void leaveScope()
+    {
+        if (!scope_.leave(open_.size()))
+            return;
+        while (!scopeMarks_.empty() && scopeMarks_.back().depth > open_.size()) {
+            scopeId_ = scopeMarks_.back().scopeBefore;
+            scopeMarks_.pop_back();
+        }
+    }
+
+    // Where a tag of `length` bytes at p is known, if anywhere; 16 bytes must be readable at p.
+    KnownTag& knownSlot(const Byte* p, std::size_t length)
+    {
+        std::uint64_t lo;
+        std::uint64_t hi;
+        if (length >= 16) {
+            lo = load64(p) ^ (load64(p + length - 8) << 1);
+            hi = load64(p + 8) ^ (load64(p + length - 16) << 1);
+        } else {
+            lo = load64(p);
+            hi = load64(p + 8);
+            if (length < 8) {
+                lo &= (std::uint64_t{1} << (8 * length)) - 1;
+                hi = 0;
+            } else {
+                hi &= length == 8 ? 0 : (std::uint64_t{1} << (8 * (length - 8))) - 1;
+            }
+        }
+        const std::uint64_t h = (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^ length;
+        return known_[static_cast<std::size_t>(h >> 54) & (kKnownTags - 1)];
+    }
+
+    const Byte* p_;
+    const Byte* end_;
+    std::vector<KnownTag> known_ = std::vector<KnownTag>(kKnownTags);
+    unsigned scopeId_ = 0; // the declarations in scope, by the element that opened them
+    unsigned scopes_ = 0;
+    std::vector<std::string_view> open_; // names of the elements open, the root first
+    NamespaceScope scope_;
+    // The elements that made declarations, and the scope each made them in.
+    struct ScopeMark {
+        std::size_t depth;
+        unsigned scopeBefore;
+    };
+    std::vector<ScopeMark> scopeMarks_;
+    std::vector<Attribute> attributes_;
 };
 
 } // namespace
 
-bool isWellFormedAsStored(std::string_view text)
+bool isSoundAsStored(std::string_view text) { return SoundReader(text).document(); }
+
+bool checkXmlBeforeParse(std::string_view text, const std::string& partName, const std::string& displayPath)
 {
-    return !xmlTextFault(text) && MarkupReader(text).document();
+    if (isSoundAsStored(text))
+        return true;
+    checkXmlText(text, partName, displayPath);
+    return false;
 }
 
 std::optional<std::string> xmlPartWrittenAnew(std::string_view text, bool converted, const std::string& partName,
                                               const std::string& displayPath)
 {
+    if (!converted && isSoundAsStored(text))
+        return std::nullopt;
     auto refuse = [&](const std::string& why) {
         throwFileError("Impossibile salvare il file (XML non valido in " + partName + ": " + why + ")",
                        displayPath);
     };
     if (auto fault = xmlTextFault(text))
         refuse(*fault);
-    const bool asStored = !converted && MarkupReader(text).document();
-    // Namespaces and repeated attributes are the parsed tree's to judge, for a part read before
-    // as for one nobody has read. A declaration a lenient parse let by is left out.
+    // What the reading as stored doubts is judged on the parsed tree, and written anew from it.
+    // A declaration a lenient parse let by is left out.
     pugi::xml_document doc;
     const auto parsed = doc.load_buffer(text.data(), text.size(), kParseOptions & ~pugi::parse_declaration,
                                         pugi::encoding_utf8);
@@ -319,8 +759,6 @@ std::optional<std::string> xmlPartWrittenAnew(std::string_view text, bool conver
         refuse(parsed.description());
     if (auto fault = xmlTreeFault(doc))
         refuse(*fault);
-    if (asStored)
-        return std::nullopt;
     auto declaration = doc.prepend_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
     declaration.append_attribute("encoding") = "UTF-8";

@@ -24,12 +24,6 @@ bool needsLook(std::uint64_t w)
            != 0;
 }
 
-bool isXmlChar(std::uint32_t c)
-{
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
-           || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
 std::string forbidden(std::uint32_t c)
 {
     return "carattere di codice " + std::to_string(c) + " non ammesso";
@@ -202,6 +196,12 @@ void convertUtf16Part(std::string& text, const std::string& partName, const std:
     }
     declareUtf8(out);
     text = std::move(out);
+}
+
+bool isXmlChar(std::uint32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
+           || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp)

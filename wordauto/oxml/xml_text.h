@@ -30,6 +30,9 @@ void checkXmlText(std::string_view text, const std::string& partName, const std:
 // not allow: bytes that are not UTF-8 or a forbidden character; nothing when it is sound.
 std::optional<std::string> characterFault(std::string_view text);
 
+// A character XML 1.0 allows in a document.
+bool isXmlChar(std::uint32_t c);
+
 // Length of the UTF-8 sequence at p (of at most n bytes) and its code point, or 0 when the
 // bytes are not UTF-8 (overlong forms and surrogates included).
 std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp);

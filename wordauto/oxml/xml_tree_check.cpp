@@ -1,6 +1,6 @@
 #include "wordauto/oxml/xml_tree_check.h"
 
-#include "wordauto/oxml/xml_markup.h"
+#include "wordauto/oxml/xml_names.h"
 #include "wordauto/oxml/xml_text.h"
 #include "wordauto/oxml/xml_util.h"
 
@@ -17,9 +17,6 @@ namespace wordauto::detail {
 
 namespace {
 
-constexpr std::string_view kXmlUri = "http://www.w3.org/XML/1998/namespace";
-constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
-
 // Names in messages are the document's own text: kept short and printable.
 std::string shown(std::string_view name)
 {
@@ -30,7 +27,6 @@ std::string shown(std::string_view name)
     return "\"" + out + "\"";
 }
 
-bool isAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // What each ASCII byte may be: the start of a name, a later character of one, text.
@@ -52,29 +48,6 @@ constexpr std::array<unsigned char, 256> kAsciiClass = [] {
     t['.'] |= kNamePart;
     return t;
 }();
-
-// A name without colons, as namespaces want every part of a qualified name to be.
-bool isNcName(std::string_view s)
-{
-    if (s.empty())
-        return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    for (std::size_t i = 0; i < s.size();) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            if (!(kAsciiClass[c] & (i == 0 ? kNameStart : kNamePart)))
-                return false;
-            ++i;
-            continue;
-        }
-        std::uint32_t cp;
-        const std::size_t len = decodeUtf8(p + i, s.size() - i, cp);
-        if (len == 0 || !(i == 0 ? isXmlNameStart(cp) : isXmlNameChar(cp)))
-            return false;
-        i += len;
-    }
-    return true;
-}
 
 struct QName {
     std::string_view prefix; // empty: none
@@ -131,114 +104,6 @@ std::optional<std::string> valueFault(const char* value)
     return characterFault(value);
 }
 
-bool isHex(unsigned char c) { return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-
-bool isUnreserved(unsigned char c)
-{
-    return isAsciiLetter(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~';
-}
-
-bool isSubDelim(unsigned char c) { return std::strchr("!$&'()*+,;=", c) != nullptr && c != 0; }
-
-// Characters of a URI reference outside its scheme and host: pchar, '/' and '?', and
-// percent-encoded octets.
-bool isUriText(std::string_view s, std::string_view extra)
-{
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == '%') {
-            if (i + 2 >= s.size() || !isHex(static_cast<unsigned char>(s[i + 1])) || !isHex(static_cast<unsigned char>(s[i + 2])))
-                return false;
-            i += 2;
-        } else if (!(isUnreserved(c) || isSubDelim(c) || c == ':' || c == '@'
-                     || extra.find(static_cast<char>(c)) != std::string_view::npos)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A namespace name must be a URI reference (RFC 3986); conforming parsers refuse one that is
-// not. Only ASCII is allowed, as in every namespace real documents use, and no '&': a reader
-// may keep it as the reference "&#38;", whose '#' then ends the URI early.
-bool isUriReference(std::string_view uri)
-{
-    if (uri.find('&') != std::string_view::npos)
-        return false;
-    std::string_view rest = uri;
-    const auto fragment = rest.find('#');
-    if (fragment != std::string_view::npos) {
-        if (!isUriText(rest.substr(fragment + 1), "/?"))
-            return false;
-        rest = rest.substr(0, fragment);
-    }
-    const auto query = rest.find('?');
-    if (query != std::string_view::npos) {
-        if (!isUriText(rest.substr(query + 1), "/?"))
-            return false;
-        rest = rest.substr(0, query);
-    }
-    // A colon before the first slash ends a scheme, which starts with a letter.
-    const auto colon = rest.find(':');
-    const bool hasScheme = colon != std::string_view::npos && colon < rest.find('/');
-    if (hasScheme) {
-        const std::string_view scheme = rest.substr(0, colon);
-        if (scheme.empty() || !isAsciiLetter(static_cast<unsigned char>(scheme[0])))
-            return false;
-        for (const char ch : scheme) {
-            const auto c = static_cast<unsigned char>(ch);
-            if (!(isAsciiLetter(c) || isDigit(c) || c == '+' || c == '-' || c == '.'))
-                return false;
-        }
-        rest = rest.substr(colon + 1);
-    }
-    if (rest.starts_with("//")) {
-        rest.remove_prefix(2);
-        const auto pathStart = std::min(rest.find('/'), rest.size());
-        std::string_view authority = rest.substr(0, pathStart);
-        rest = rest.substr(pathStart);
-        const auto at = authority.rfind('@');
-        if (at != std::string_view::npos) {
-            if (!isUriText(authority.substr(0, at), "") || authority.substr(0, at).find('@') != std::string_view::npos)
-                return false;
-            authority = authority.substr(at + 1);
-        }
-        if (authority.starts_with("[")) {
-            const auto close = authority.find(']');
-            if (close == std::string_view::npos)
-                return false;
-            for (const char ch : authority.substr(1, close - 1)) {
-                const auto c = static_cast<unsigned char>(ch);
-                if (!(isHex(c) || c == ':' || c == '.'))
-                    return false;
-            }
-            authority = authority.substr(close + 1);
-            if (!authority.empty() && authority[0] != ':')
-                return false;
-        }
-        const auto portColon = authority.find(':');
-        const std::string_view host = authority.substr(0, portColon);
-        if (!isUriText(host, "") || host.find(':') != std::string_view::npos
-            || host.find('@') != std::string_view::npos)
-            return false;
-        // A port, when its colon is there, has digits (readers refuse an empty one).
-        if (portColon != std::string_view::npos) {
-            const std::string_view port = authority.substr(portColon + 1);
-            if (port.empty())
-                return false;
-            for (const char ch : port)
-                if (!isDigit(static_cast<unsigned char>(ch)))
-                    return false;
-        }
-    } else if (!hasScheme) {
-        // A relative reference's first segment may not hold a colon (it would read as a scheme).
-        const auto firstSegment = rest.substr(0, rest.find('/'));
-        if (firstSegment.find(':') != std::string_view::npos)
-            return false;
-    }
-    return isUriText(rest, "/");
-}
-
 // Equality of short names and of namespaces resolved from one declaration, without a call
 // to memcmp for those.
 inline bool same(std::string_view a, std::string_view b)
@@ -261,14 +126,6 @@ bool isBlank(std::string_view s)
     return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
-// Letters compared without regard to case, every other character as it is ("UTF\r8" is not
-// "UTF-8", though the two differ only in a bit that is case for letters).
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
 // Whether the handle holds an attribute, without a call into the library for each: the
 // handle is the pointer to the attribute and nothing else (pugixml.hpp), null for none.
 static_assert(sizeof(pugi::xml_attribute) == sizeof(void*) && std::is_trivially_copyable_v<pugi::xml_attribute>);
@@ -277,10 +134,9 @@ inline bool present(pugi::xml_attribute a) { return std::bit_cast<const void*>(a
 // pugixml's own walk: it steps from node to node without a call into the library per step.
 class TreeCheck final : public pugi::xml_tree_walker {
 public:
-    std::optional<std::string> run(pugi::xml_node top, std::vector<pugi::xml_node>* fieldChars)
+    std::optional<std::string> run(pugi::xml_node top)
     {
         top_ = top;
-        fieldChars_ = fieldChars;
         top.traverse(*this);
         if (!fault_ && roots_ == 0)
             fault_ = "manca l'elemento radice";
@@ -293,7 +149,9 @@ public:
         const int d = depth() + 1;
         if (d > static_cast<int>(kMaxXmlDepth)) [[unlikely]]
             return tooDeep();
-        leave(d);
+        // Coming to a node at depth d: declarations of elements at d or deeper are out of scope,
+        // as those elements are done with.
+        scope_.leave(static_cast<std::size_t>(d - 1));
         const auto type = n.type();
         if (d == 1) [[unlikely]]
             if (!topLevelOk(n, type))
@@ -305,12 +163,6 @@ public:
     }
 
 private:
-    struct Binding {
-        std::string_view prefix; // empty: the default namespace
-        std::string_view uri;
-        int depth;
-    };
-
     static std::optional<std::string> topLevelFault(pugi::xml_node n, pugi::xml_node_type type,
                                                     pugi::xml_node top, int& roots)
     {
@@ -464,9 +316,6 @@ private:
             return failNamed("nome di elemento non valido ", elementName);
         if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix))) [[unlikely]]
             return failNamed("prefisso non dichiarato ", qname.prefix);
-        // Any prefix: the Word one may be renamed to w: after the check.
-        if (fieldChars_ && same(qname.local, "fldChar")) [[unlikely]]
-            fieldChars_->push_back(element);
         const char* text = element.value();
         if (!isPlainText(text) && !charactersOk(text))
             return false;
@@ -496,20 +345,8 @@ private:
     // first `count` attributes gathered.
     std::optional<std::string_view> repeatedAttribute(std::size_t count)
     {
-        auto sameName = [](const Attr& x, const Attr& y) { return same(x.local, y.local) && same(x.space, y.space); };
-        const auto first = attributes_.begin();
-        const auto last = first + static_cast<std::ptrdiff_t>(count);
-        if (count <= 8) {
-            for (auto i = first; i != last; ++i)
-                for (auto j = i + 1; j != last; ++j)
-                    if (sameName(*i, *j))
-                        return j->name;
-            return std::nullopt;
-        }
-        std::sort(first, last, [](const Attr& x, const Attr& y) {
-            return x.space != y.space ? x.space < y.space : x.local < y.local;
-        });
-        const auto twice = std::adjacent_find(first, last, sameName);
+        const auto last = attributes_.begin() + static_cast<std::ptrdiff_t>(count);
+        const auto twice = repeatedExpandedName(attributes_.begin(), last);
         if (twice == last)
             return std::nullopt;
         return twice->name;
@@ -517,51 +354,14 @@ private:
 
     std::optional<std::string> declareFault(std::string_view prefix, bool isDefault, std::string_view uri, int depth)
     {
-        const bool wrong = isDefault ? uri == kXmlUri || uri == kXmlnsUri
-                           : prefix == "xmlns"   ? true
-                           : prefix == "xml"     ? uri != kXmlUri
-                                                 : uri.empty() || uri == kXmlUri || uri == kXmlnsUri;
-        if (wrong || !isUriReference(uri))
+        if (!isSoundNamespaceDeclaration(prefix, isDefault, uri))
             return "spazio dei nomi non valido per " + shown(isDefault ? "xmlns" : "xmlns:" + std::string(prefix));
-        scope_.push_back({prefix, uri, depth});
-        cachedUri_.reset();
+        scope_.declare(prefix, uri, static_cast<std::size_t>(depth));
         return std::nullopt;
     }
 
     // The namespace a prefix stands for here, or nothing when it is not declared.
-    std::optional<std::string_view> bound(std::string_view prefix)
-    {
-        // Nearly every name of a part has the same prefix: the last answer is kept. The xml
-        // prefix may only be declared to its own namespace, so a kept answer for it is right.
-        if (cachedUri_ && same(prefix, cachedPrefix_)) [[likely]]
-            return cachedUri_;
-        return lookUp(prefix);
-    }
-
-    [[gnu::noinline]] std::optional<std::string_view> lookUp(std::string_view prefix)
-    {
-        if (same(prefix, "xml"))
-            return kXmlUri;
-        for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
-            if (same(it->prefix, prefix)) {
-                cachedPrefix_ = prefix;
-                cachedUri_ = it->uri;
-                return it->uri;
-            }
-        return std::nullopt;
-    }
-
-    // Coming to a node at `depth`: declarations made at that depth or below are out of scope,
-    // as their elements are done with.
-    void leave(int depth)
-    {
-        if (!scope_.empty() && scope_.back().depth >= depth) {
-            while (!scope_.empty() && scope_.back().depth >= depth)
-                scope_.pop_back();
-            cachedPrefix_ = {};
-            cachedUri_.reset();
-        }
-    }
+    std::optional<std::string_view> bound(std::string_view prefix) { return scope_.uriOf(prefix); }
 
     struct Attr {
         std::string_view space; // the prefix until resolved
@@ -570,26 +370,22 @@ private:
     };
 
     pugi::xml_node top_;
-    std::vector<pugi::xml_node>* fieldChars_ = nullptr;
     int roots_ = 0;
     std::optional<std::string> fault_;
-    std::vector<Binding> scope_;
+    NamespaceScope scope_;
     std::vector<Attr> attributes_;
-    std::string_view cachedPrefix_;
-    std::optional<std::string_view> cachedUri_;
 };
 
 } // namespace
 
-std::optional<std::string> xmlTreeFault(pugi::xml_node top, std::vector<pugi::xml_node>* fieldChars)
+std::optional<std::string> xmlTreeFault(pugi::xml_node top)
 {
-    return TreeCheck().run(top, fieldChars);
+    return TreeCheck().run(top);
 }
 
-void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath,
-                  std::vector<pugi::xml_node>* fieldChars)
+void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath)
 {
-    if (auto fault = xmlTreeFault(top, fieldChars))
+    if (auto fault = xmlTreeFault(top))
         invalidPart(*fault, partName, displayPath);
 }
 

@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace wordauto::detail {
 
@@ -17,15 +16,10 @@ namespace wordauto::detail {
 //
 // pugixml is not a conforming parser: it lets through what this refuses. Applied after every
 // parse and before every save, it makes what the library accepts something it can write.
-//
-// The walk meets every element anyway: given `fieldChars`, it appends to it, in document
-// order, the elements whose local name is fldChar, whatever their prefix, so that the field
-// index need not walk the story again. What it gathers from a faulty tree means nothing.
-std::optional<std::string> xmlTreeFault(pugi::xml_node top, std::vector<pugi::xml_node>* fieldChars = nullptr);
+std::optional<std::string> xmlTreeFault(pugi::xml_node top);
 
 // Throws the WordError of a damaged document naming the part and the file when xmlTreeFault
 // finds a fault.
-void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath,
-                  std::vector<pugi::xml_node>* fieldChars = nullptr);
+void checkXmlTree(pugi::xml_node top, const std::string& partName, const std::string& displayPath);
 
 } // namespace wordauto::detail

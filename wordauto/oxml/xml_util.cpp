@@ -1,8 +1,11 @@
 #include "wordauto/oxml/xml_util.h"
 
 #include "wordauto/word_error.h"
+#include "wordauto/oxml/xml_markup.h"
 #include "wordauto/oxml/xml_text.h"
 #include "wordauto/oxml/xml_tree_check.h"
+
+#include <algorithm>
 
 namespace wordauto::detail {
 
@@ -16,14 +19,21 @@ void loadXml(pugi::xml_document& doc, const std::string& text, const std::string
         convertUtf16Part(converted, partName, displayPath);
         utf8 = converted;
     }
-    checkXmlText(utf8, partName, displayPath);
+    const bool sound = checkXmlBeforeParse(utf8, partName, displayPath);
     const auto result =
         doc.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
     if (!result)
         throwFileError("Il documento è danneggiato (XML non valido in " + partName + ": "
                            + result.description() + ")",
                        displayPath);
-    checkXmlTree(doc, partName, displayPath);
+    if (!sound)
+        checkXmlTree(doc, partName, displayPath);
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 bool isXmlPart(std::string_view name, std::string_view contentType)

@@ -47,5 +47,8 @@ inline constexpr std::string_view kEmptyFieldPlaceholder =
 
 std::string lowerAscii(std::string_view s);
 constexpr char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// Letters compared without regard to case, every other character as it is ("UTF\r8" is not
+// "UTF-8", though the two differ only in a bit that is case for letters).
+bool equalsNoCase(std::string_view a, std::string_view b);
 
 } // namespace wordauto::detail

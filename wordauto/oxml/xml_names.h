@@ -1,0 +1,79 @@
+#pragma once
+
+#include "wordauto/keyed_hash.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace wordauto::detail {
+
+inline constexpr std::string_view kXmlUri = "http://www.w3.org/XML/1998/namespace";
+inline constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
+
+// The name characters of XML 1.0 (fifth edition), colon left out.
+bool isXmlNameStart(std::uint32_t c);
+bool isXmlNameChar(std::uint32_t c);
+
+// A name without colons, as namespaces want every part of a qualified name to be.
+bool isNcName(std::string_view s);
+
+// Whether a namespace declaration may stand as it is: `prefix` for xmlns:prefix, empty with
+// `isDefault` for xmlns. The namespace name must be a URI reference that readers take as it
+// is, and xml and xmlns keep their own.
+bool isSoundNamespaceDeclaration(std::string_view prefix, bool isDefault, std::string_view uri);
+
+// The namespace declarations in scope while a part is read, by the depth of the elements making
+// them. A prefix is looked up at the same cost however many are declared: a part may declare
+// thousands and use each once.
+class NamespaceScope {
+public:
+    // A declaration made by an element at `depth`; the views must outlive the scope.
+    void declare(std::string_view prefix, std::string_view uri, std::size_t depth);
+    // Drops the declarations of elements deeper than `depth`; false when there were none.
+    bool leave(std::size_t depth);
+    // The namespace a prefix stands for (xml's own always), nothing when it is not declared.
+    std::optional<std::string_view> uriOf(std::string_view prefix);
+
+private:
+    struct Binding {
+        std::string_view prefix; // empty: the default namespace
+        std::string_view uri;
+        std::size_t depth;
+        std::size_t hidden; // the binding of the same prefix this one hides, or npos
+    };
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    std::optional<std::string_view> lookUp(std::string_view prefix);
+
+    std::vector<Binding> bindings_;
+    std::unordered_map<std::string_view, std::size_t, KeyedNameHash> innermost_;
+    // Nearly every name has the prefix the one before it had.
+    std::string_view lastPrefix_;
+    std::optional<std::string_view> lastUri_;
+};
+
+// Among attributes whose `space` and `local` are their namespace and local name, the first
+// whose expanded name one before it has, or `last`. Many are sorted first, which reorders them.
+template <typename It>
+It repeatedExpandedName(It first, It last)
+{
+    const auto sameName = [](const auto& x, const auto& y) { return x.local == y.local && x.space == y.space; };
+    if (last - first <= 8) {
+        for (auto i = first; i != last; ++i)
+            for (auto j = first; j != i; ++j)
+                if (sameName(*i, *j))
+                    return i;
+        return last;
+    }
+    std::sort(first, last, [](const auto& x, const auto& y) {
+        return x.space != y.space ? x.space < y.space : x.local < y.local;
+    });
+    const auto twice = std::adjacent_find(first, last, sameName);
+    return twice == last ? last : twice + 1;
+}
+
+} // namespace wordauto::detail

@@ -187,18 +187,7 @@ public:
     {
     }
 
-    bool document()
-    {
-        if (at("\xEF\xBB\xBF"))
-            p_ += 3;
-        if (at("<?xml") && end_ - p_ > 5 && (isBlank(p_[5]) || p_[5] == '?') && !declaration())
-            return false;
-        if (!misc())
-            return false;
-        if (!(end_ - p_ > 1 && *p_ == '<' && startsName(p_[1])) || !content())
-            return false;
-        return misc() && p_ == end_;
-    }
+    bool document() { return prologue() && content() && misc() && p_ == end_; }
 
 private:
     struct QName {
@@ -252,6 +241,16 @@ private:
         const std::string_view rest(reinterpret_cast<const char*>(p_), static_cast<std::size_t>(end_ - p_));
         const auto at = rest.find(what);
         return at == std::string_view::npos ? nullptr : p_ + at;
+    }
+
+    // What may stand before the root element, up to its "<".
+    bool prologue()
+    {
+        if (at("\xEF\xBB\xBF"))
+            p_ += 3;
+        if (at("<?xml") && end_ - p_ > 5 && (isBlank(p_[5]) || p_[5] == '?') && !declaration())
+            return false;
+        return misc() && end_ - p_ > 1 && *p_ == '<' && startsName(p_[1]);
     }
 
     // Comments, processing instructions and blanks, as may stand around the root element.
@@ -315,32 +314,9 @@ private:
     // A character reference or one of the five predefined entities, for a character XML allows.
     bool reference()
     {
-        ++p_;
-        if (expect('#')) {
-            const bool hex = expect('x');
-            std::uint32_t cp = 0;
-            const Byte* from = p_;
-            for (; p_ < end_; ++p_) {
-                const Byte c = *p_;
-                std::uint32_t digit;
-                if (c >= '0' && c <= '9')
-                    digit = c - '0';
-                else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-                    digit = (c | 0x20) - 'a' + 10;
-                else
-                    break;
-                cp = cp * (hex ? 16 : 10) + digit;
-                if (cp > 0x10FFFF)
-                    return false;
-            }
-            return p_ > from && expect(';') && isXmlChar(cp);
-        }
-        for (const std::string_view entity : {"lt;", "gt;", "amp;", "apos;", "quot;"})
-            if (at(entity)) {
-                p_ += entity.size();
-                return true;
-            }
-        return false;
+        const std::size_t length = soundReferenceLength(p_, end_);
+        p_ += length;
+        return length > 0;
     }
 
     // A byte of text that is not printable ASCII: a blank, or a character beyond ASCII.

@@ -204,6 +204,40 @@ bool isXmlChar(std::uint32_t c)
            || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+std::size_t soundReferenceLength(const unsigned char* p, const unsigned char* end)
+{
+    const unsigned char* q = p + 1;
+    if (q < end && *q == '#') {
+        ++q;
+        const bool hex = q < end && *q == 'x';
+        if (hex)
+            ++q;
+        std::uint32_t cp = 0;
+        const unsigned char* digits = q;
+        for (; q < end; ++q) {
+            const unsigned char c = *q;
+            std::uint32_t digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+                digit = (c | 0x20) - 'a' + 10;
+            else
+                break;
+            cp = cp * (hex ? 16 : 10) + digit;
+            if (cp > 0x10FFFF)
+                return 0;
+        }
+        if (q == digits || q == end || *q != ';' || !isXmlChar(cp))
+            return 0;
+        return static_cast<std::size_t>(q + 1 - p);
+    }
+    const auto rest = static_cast<std::size_t>(end - q);
+    for (const std::string_view entity : {"lt;", "gt;", "amp;", "apos;", "quot;"})
+        if (rest >= entity.size() && std::memcmp(q, entity.data(), entity.size()) == 0)
+            return 1 + entity.size();
+    return 0;
+}
+
 std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::uint32_t& cp)
 {
     const unsigned char c = p[0];

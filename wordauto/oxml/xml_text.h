@@ -30,6 +30,10 @@ void checkXmlText(std::string_view text, const std::string& partName, const std:
 // not allow: bytes that are not UTF-8 or a forbidden character; nothing when it is sound.
 std::optional<std::string> characterFault(std::string_view text);
 
+// The length of the reference at p (p[0] == '&', the text ending at end) when it names one of
+// the five predefined entities or a character XML allows; 0 when it does not.
+std::size_t soundReferenceLength(const unsigned char* p, const unsigned char* end);
+
 // A character XML 1.0 allows in a document.
 bool isXmlChar(std::uint32_t c);
 

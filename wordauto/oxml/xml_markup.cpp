@@ -140,11 +140,19 @@ const Byte* findGreater(const Byte* p, const Byte* end)
 inline bool sameBytes(const Byte* a, const Byte* b, std::size_t n, const Byte* end)
 {
 #if defined(__SSE2__)
-    if (n <= 16 && end - b >= 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-        const unsigned differ = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-        return (differ & ((1u << n) - 1)) == 0;
+    const auto differ = [](const Byte* x, const Byte* y) {
+        return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(x)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)))))
+               & 0xFFFFu;
+    };
+    if (n <= 16 && end - b >= 16)
+        return (differ(a, b) & ((1u << n) - 1)) == 0;
+    if (n > 16 && n <= 64) {
+        // 16 bytes at a time, the last 16 overlapping those before.
+        for (std::size_t i = 0; i + 16 < n; i += 16)
+            if (differ(a + i, b + i))
+                return false;
+        return differ(a + n - 16, b + n - 16) == 0;
     }
 #endif
     return std::memcmp(a, b, n) == 0;

@@ -165,10 +165,8 @@ void NamespaceScope::declare(std::string_view prefix, std::string_view uri, std:
     lastUri_.reset();
 }
 
-bool NamespaceScope::leave(std::size_t depth)
+bool NamespaceScope::dropDeeperThan(std::size_t depth)
 {
-    if (bindings_.empty() || bindings_.back().depth <= depth)
-        return false;
     while (!bindings_.empty() && bindings_.back().depth > depth) {
         const Binding& b = bindings_.back();
         if (b.hidden == npos)
@@ -179,13 +177,6 @@ bool NamespaceScope::leave(std::size_t depth)
     }
     lastUri_.reset();
     return true;
-}
-
-std::optional<std::string_view> NamespaceScope::uriOf(std::string_view prefix)
-{
-    if (lastUri_ && prefix == lastPrefix_) [[likely]]
-        return lastUri_;
-    return lookUp(prefix);
 }
 
 std::optional<std::string_view> NamespaceScope::lookUp(std::string_view prefix)

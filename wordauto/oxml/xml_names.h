@@ -35,9 +35,23 @@ public:
     // A declaration made by an element at `depth`; the views must outlive the scope.
     void declare(std::string_view prefix, std::string_view uri, std::size_t depth);
     // Drops the declarations of elements deeper than `depth`; false when there were none.
-    bool leave(std::size_t depth);
+    bool leave(std::size_t depth)
+    {
+        return !bindings_.empty() && bindings_.back().depth > depth && dropDeeperThan(depth);
+    }
     // The namespace a prefix stands for (xml's own always), nothing when it is not declared.
-    std::optional<std::string_view> uriOf(std::string_view prefix);
+    std::optional<std::string_view> uriOf(std::string_view prefix)
+    {
+        // Asked for at every name: the kept answer is compared in place.
+        if (lastUri_ && prefix.size() == lastPrefix_.size()) [[likely]] {
+            std::size_t i = 0;
+            while (i < prefix.size() && prefix[i] == lastPrefix_[i])
+                ++i;
+            if (i == prefix.size())
+                return lastUri_;
+        }
+        return lookUp(prefix);
+    }
 
 private:
     struct Binding {
@@ -47,6 +61,7 @@ private:
         std::size_t hidden; // the binding of the same prefix this one hides, or npos
     };
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    bool dropDeeperThan(std::size_t depth);
     std::optional<std::string_view> lookUp(std::string_view prefix);
 
     std::vector<Binding> bindings_;

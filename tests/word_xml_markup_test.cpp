@@ -98,6 +98,7 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
         {"a reference in a namespace name", "<a xmlns:p=\"urn:&#120;\"/>", false},
         {"a namespace name with a port beyond any", "<a xmlns:p=\"http://h:2147483648/x\"/>", false},
         // Characters by reference.
+        {"a reference with many leading zeros", "<a b=\"&#x00000000000041;\">&#00000000000065;</a>", true},
         {"a reference to a control character", "<a>&#1;</a>", false},
         {"a reference to a surrogate in a value", "<a b=\"&#xD800;\"/>", false},
         {"a reference to U+FFFE", "<a>&#xFFFE;</a>", false},
@@ -117,6 +118,7 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
         // it is only doubt.
         if (c.asStored) {
             EXPECT_EQ(testsupport::conformanceFault(c.text), std::nullopt);
+            EXPECT_EQ(wordauto::detail::xmlTextFault(c.text), std::nullopt);
             pugi::xml_document doc;
             ASSERT_TRUE(doc.load_buffer(c.text.data(), c.text.size(), wordauto::detail::kParseOptions));
             EXPECT_EQ(wordauto::detail::xmlTreeFault(doc), std::nullopt);

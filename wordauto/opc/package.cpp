@@ -185,7 +185,7 @@ struct Package::Impl {
     {
         std::string converted;
         const std::string& stored = inflate(e);
-        const std::string_view text = utf8Text(stored, e.name, converted);
+        const std::string_view text = detail::utf8PartText(stored, converted, e.name, displayPath);
         return detail::xmlPartWrittenAnew(text, text.data() != stored.data(), e.name, displayPath);
     }
 
@@ -241,22 +241,12 @@ struct Package::Impl {
         return part;
     }
 
-    // The part's text as UTF-8: converted into `converted` when it was stored as UTF-16.
-    std::string_view utf8Text(const std::string& xml, const std::string& partName, std::string& converted) const
-    {
-        if (xml.size() < 2 || (xml[0] != '\xFF' && xml[0] != '\xFE'))
-            return xml;
-        converted = xml;
-        detail::convertUtf16Part(converted, partName, displayPath);
-        return converted;
-    }
-
-    // The same, once it is known to be text that XML allows; `sound` tells whether the tree
+    // The part's text as UTF-8, once it is known to be text that XML allows; `sound` tells whether the tree
     // parsed from it needs no check of its own.
     std::string_view checkedXml(const std::string& xml, const std::string& partName,
                                 std::string& converted, bool& sound) const
     {
-        const std::string_view utf8 = utf8Text(xml, partName, converted);
+        const std::string_view utf8 = detail::utf8PartText(xml, converted, partName, displayPath);
         sound = detail::checkXmlBeforeParse(utf8, partName, displayPath);
         return utf8;
     }

@@ -25,25 +25,8 @@ namespace {
 
 using Byte = unsigned char;
 
-// What each ASCII byte may be in markup.
-enum : unsigned char { kNameStart = 1, kNamePart = 2, kBlank = 4 };
-
-constexpr std::array<unsigned char, 256> kClass = [] {
-    std::array<unsigned char, 256> t{};
-    for (int c = 'a'; c <= 'z'; ++c)
-        t[c] = kNameStart | kNamePart;
-    for (int c = 'A'; c <= 'Z'; ++c)
-        t[c] = kNameStart | kNamePart;
-    t['_'] = kNameStart | kNamePart;
-    for (int c = '0'; c <= '9'; ++c)
-        t[c] = kNamePart;
-    t['-'] = t['.'] = t[':'] = kNamePart;
-    t[' '] = t['\t'] = t['\r'] = t['\n'] = kBlank;
-    return t;
-}();
-
-bool isBlank(Byte c) { return (kClass[c] & kBlank) != 0; }
-bool startsName(Byte c) { return (kClass[c] & kNameStart) != 0 || c >= 0x80; }
+bool isBlank(Byte c) { return (kAsciiClass[c] & kBlank) != 0; }
+bool startsName(Byte c) { return (kAsciiClass[c] & kNameStart) != 0 || c >= 0x80; }
 
 // The first byte from p on that is A, B or C, or is not printable ASCII (a control character,
 // or the start of a UTF-8 sequence); end when there is none. Most of a part is plain ASCII,
@@ -112,7 +95,7 @@ NameRun nameRun(const Byte* p, const Byte* end)
         }
     }
 #endif
-    for (; p < end && (kClass[*p] & kNamePart); ++p)
+    for (; p < end && ((kAsciiClass[*p] & kNamePart) || *p == ':'); ++p)
         if (*p == ':' && run.colons++ == 0)
             run.colon = p;
     run.end = p;
@@ -166,24 +149,9 @@ std::uint64_t load64(const Byte* p)
 }
 
 // The characters of text taken literally (a comment, a CDATA section, an instruction).
-bool charactersOk(const Byte* p, const Byte* end)
+bool charactersOk(const Byte* from, const Byte* to)
 {
-    for (;;) {
-        p = findStop<0, 0, 0>(p, end);
-        if (p == end)
-            return true;
-        if (*p < 0x80) {
-            if (!isBlank(*p))
-                return false;
-            ++p;
-            continue;
-        }
-        std::uint32_t cp;
-        const std::size_t len = decodeUtf8(p, static_cast<std::size_t>(end - p), cp);
-        if (len == 0 || !isXmlChar(cp))
-            return false;
-        p += len;
-    }
+    return !characterFault({reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from)});
 }
 
 // Reads the text by the grammar and the namespaces rules in one pass, one construct after
@@ -204,9 +172,10 @@ private:
         std::string_view whole;
     };
     struct Attribute {
-        std::string_view space; // the prefix until resolved
-        std::string_view local;
+        std::string_view space; // the prefix until resolved; declarations have a space of their own
+        std::string_view local; // a declaration's: the prefix it declares
         std::string_view value;
+        bool declares;
         bool references;
     };
     // A start tag read before, from "<" to ">": the same bytes under the same declarations are
@@ -214,7 +183,7 @@ private:
     struct KnownTag {
         const Byte* text = nullptr;
         std::uint32_t length = 0;
-        unsigned scope = 0;
+        std::size_t scope = 0; // NamespaceScope::id() when it was read
         std::uint16_t nameLength = 0;
         bool empty = false;
         std::uint8_t hits = 0; // what keeps it from tags seen once, which would push it out
@@ -285,7 +254,7 @@ private:
         const NameRun run = nameRun(p_, end_);
         if (run.end < end_ && *run.end >= 0x80)
             return qnameBeyondAscii(out);
-        if (run.end == from || !(kClass[*from] & kNameStart))
+        if (run.end == from || !(kAsciiClass[*from] & kNameStart))
             return false;
         p_ = run.end;
         out.whole = since(from);
@@ -294,7 +263,7 @@ private:
             out.local = out.whole;
             return true;
         }
-        if (run.colons > 1 || run.colon + 1 == run.end || !(kClass[run.colon[1]] & kNameStart))
+        if (run.colons > 1 || run.colon + 1 == run.end || !(kAsciiClass[run.colon[1]] & kNameStart))
             return false;
         const auto split = static_cast<std::size_t>(run.colon - from);
         out.prefix = out.whole.substr(0, split);
@@ -313,10 +282,7 @@ private:
             p_ += len;
         }
         out.whole = since(from);
-        const auto colon = out.whole.find(':');
-        out.prefix = colon == std::string_view::npos ? std::string_view() : out.whole.substr(0, colon);
-        out.local = colon == std::string_view::npos ? out.whole : out.whole.substr(colon + 1);
-        return (colon == std::string_view::npos || isNcName(out.prefix)) && isNcName(out.local);
+        return splitQName(out.whole, out.prefix, out.local);
     }
 
     // A character reference or one of the five predefined entities, for a character XML allows.
@@ -382,8 +348,7 @@ private:
     {
         p_ += 2;
         QName target;
-        if (!qname(target) || !target.prefix.empty() || target.whole.find(':') != std::string_view::npos
-            || equalsNoCase(target.whole, "xml"))
+        if (!qname(target) || !target.prefix.empty() || equalsNoCase(target.whole, "xml"))
             return false;
         if (at("?>")) {
             p_ += 2;
@@ -536,7 +501,7 @@ private:
         if (close) {
             const auto length = static_cast<std::size_t>(close + 1 - p_);
             slot = &knownSlot(p_, length);
-            if (slot->length == length && slot->scope == scopeId_ && sameBytes(slot->text, p_, length, end_)) {
+            if (slot->length == length && slot->scope == scope_.id() && sameBytes(slot->text, p_, length, end_)) {
                 slot->hits = static_cast<std::uint8_t>(std::min(slot->hits + 1, 3));
                 if (!slot->empty) {
                     if (open_.size() + 1 >= kMaxXmlDepth)
@@ -557,7 +522,7 @@ private:
             if (slot->hits > 0)
                 --slot->hits;
             else
-                *slot = {from, static_cast<std::uint32_t>(p_ - from), scopeId_, static_cast<std::uint16_t>(nameLength), empty, 0};
+                *slot = {from, static_cast<std::uint32_t>(p_ - from), scope_.id(), static_cast<std::uint16_t>(nameLength), empty, 0};
         }
         return true;
     }
@@ -610,9 +575,9 @@ private:
             Attribute& a = attributes_[count++];
             if (name.prefix.empty() ? name.local == "xmlns" : name.prefix == "xmlns") {
                 declares = true;
-                a = {kXmlnsUri, name.prefix.empty() ? std::string_view() : name.local, value, references};
+                a = {kXmlnsUri, name.prefix.empty() ? std::string_view() : name.local, value, true, references};
             } else {
-                a = {name.prefix, name.local, value, references};
+                a = {name.prefix, name.local, value, false, references};
             }
         }
         const std::size_t depth = open_.size() + 1;
@@ -620,13 +585,16 @@ private:
             return false;
         if (declares && !declare(count, depth))
             return false;
-        std::string_view uri;
-        if (!element.prefix.empty() && (element.prefix == "xmlns" || !bound(element.prefix, uri)))
+        if (!element.prefix.empty() && (element.prefix == "xmlns" || !scope_.uriOf(element.prefix)))
             return false;
         for (std::size_t i = 0; i < count; ++i) {
             Attribute& a = attributes_[i];
-            if (!a.space.empty() && a.space.data() != kXmlnsUri.data() && !bound(a.space, a.space))
+            if (a.space.empty() || a.declares)
+                continue;
+            const auto uri = scope_.uriOf(a.space);
+            if (!uri)
                 return false;
+            a.space = *uri;
         }
         const auto gathered = attributes_.begin() + static_cast<std::ptrdiff_t>(count);
         if (count > 1 && repeatedExpandedName(attributes_.begin(), gathered) != gathered)
@@ -642,36 +610,17 @@ private:
     {
         for (std::size_t i = 0; i < count; ++i) {
             const Attribute& a = attributes_[i];
-            if (a.space.data() != kXmlnsUri.data())
+            if (!a.declares)
                 continue;
             if (a.references || !isSoundNamespaceDeclaration(a.local, a.local.empty(), a.value))
                 return false;
             scope_.declare(a.local, a.value, depth);
         }
-        scopeMarks_.push_back({depth, scopeId_});
-        scopeId_ = ++scopes_;
         return true;
     }
 
-    // The namespace a prefix stands for here, false when it is not declared.
-    bool bound(std::string_view prefix, std::string_view& uri)
-    {
-        const auto found = scope_.uriOf(prefix);
-        if (found)
-            uri = *found;
-        return found.has_value();
-    }
-
     // Declarations of elements that are done with go out of scope.
-    void leaveScope()
-    {
-        if (!scope_.leave(open_.size()))
-            return;
-        while (!scopeMarks_.empty() && scopeMarks_.back().depth > open_.size()) {
-            scopeId_ = scopeMarks_.back().scopeBefore;
-            scopeMarks_.pop_back();
-        }
-    }
+    void leaveScope() { scope_.leave(open_.size()); }
 
     // Where a tag of `length` bytes at p is known, if anywhere; 16 bytes must be readable at p.
     KnownTag& knownSlot(const Byte* p, std::size_t length)
@@ -698,16 +647,8 @@ private:
     const Byte* p_;
     const Byte* end_;
     std::vector<KnownTag> known_ = std::vector<KnownTag>(kKnownTags);
-    unsigned scopeId_ = 0; // the declarations in scope, by the element that opened them
-    unsigned scopes_ = 0;
     std::vector<std::string_view> open_; // names of the elements open, the root first
     NamespaceScope scope_;
-    // The elements that made declarations, and the scope each made them in.
-    struct ScopeMark {
-        std::size_t depth;
-        unsigned scopeBefore;
-    };
-    std::vector<ScopeMark> scopeMarks_;
     std::vector<Attribute> attributes_;
 };
 

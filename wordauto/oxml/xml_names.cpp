@@ -37,6 +37,14 @@ bool isNcName(std::string_view s)
     return true;
 }
 
+bool splitQName(std::string_view whole, std::string_view& prefix, std::string_view& local)
+{
+    const auto colon = whole.find(':');
+    prefix = colon == std::string_view::npos ? std::string_view() : whole.substr(0, colon);
+    local = colon == std::string_view::npos ? whole : whole.substr(colon + 1);
+    return (colon == std::string_view::npos || isNcName(prefix)) && isNcName(local);
+}
+
 namespace {
 
 bool isAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
@@ -160,7 +168,7 @@ bool isUriReference(std::string_view uri)
 void NamespaceScope::declare(std::string_view prefix, std::string_view uri, std::size_t depth)
 {
     const auto [at, added] = innermost_.try_emplace(prefix, bindings_.size());
-    bindings_.push_back({prefix, uri, depth, added ? npos : at->second});
+    bindings_.push_back({prefix, uri, depth, added ? npos : at->second, ++declared_});
     at->second = bindings_.size() - 1;
     lastUri_.reset();
 }

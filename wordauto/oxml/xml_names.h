@@ -3,6 +3,7 @@
 #include "wordauto/keyed_hash.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,8 +20,37 @@ inline constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
 bool isXmlNameStart(std::uint32_t c);
 bool isXmlNameChar(std::uint32_t c);
 
+// What each ASCII byte may be: the start of a name, a later character of one (a colon is
+// neither: it splits qualified names), text, a blank.
+enum AsciiClass : unsigned char { kNameStart = 1, kNamePart = 2, kText = 4, kBlank = 8 };
+
+inline constexpr std::array<unsigned char, 256> kAsciiClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0x20; c < 0x80; ++c)
+        t[c] = kText;
+    t['\t'] = t['\n'] = t['\r'] = kText;
+    t[' '] |= kBlank;
+    t['\t'] |= kBlank;
+    t['\n'] |= kBlank;
+    t['\r'] |= kBlank;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] |= kNameStart | kNamePart;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] |= kNameStart | kNamePart;
+    t['_'] |= kNameStart | kNamePart;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] |= kNamePart;
+    t['-'] |= kNamePart;
+    t['.'] |= kNamePart;
+    return t;
+}();
+
 // A name without colons, as namespaces want every part of a qualified name to be.
 bool isNcName(std::string_view s);
+
+// Splits a qualified name at its colon by the full rule, names beyond ASCII included; false
+// when it is not one.
+bool splitQName(std::string_view whole, std::string_view& prefix, std::string_view& local);
 
 // Whether a namespace declaration may stand as it is: `prefix` for xmlns:prefix, empty with
 // `isDefault` for xmlns. The namespace name must be a URI reference that readers take as it
@@ -34,6 +64,9 @@ class NamespaceScope {
 public:
     // A declaration made by an element at `depth`; the views must outlive the scope.
     void declare(std::string_view prefix, std::string_view uri, std::size_t depth);
+    // Which declarations are in scope: the same number for the same declarations, whatever
+    // was declared and left in between.
+    std::size_t id() const { return bindings_.empty() ? 0 : bindings_.back().id; }
     // Drops the declarations of elements deeper than `depth`; false when there were none.
     bool leave(std::size_t depth)
     {
@@ -59,6 +92,7 @@ private:
         std::string_view uri;
         std::size_t depth;
         std::size_t hidden; // the binding of the same prefix this one hides, or npos
+        std::size_t id;     // of the declarations in scope from this one down, unique
     };
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
     bool dropDeeperThan(std::size_t depth);
@@ -66,6 +100,7 @@ private:
 
     std::vector<Binding> bindings_;
     std::unordered_map<std::string_view, std::size_t, KeyedNameHash> innermost_;
+    std::size_t declared_ = 0;
     // Nearly every name has the prefix the one before it had.
     std::string_view lastPrefix_;
     std::optional<std::string_view> lastUri_;

@@ -48,41 +48,31 @@ void appendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
-// The reference starting at text[0] == '&': fine when it names a predefined entity or a
-// character XML allows.
+// The reference starting at text[0] == '&': fine when soundReferenceLength takes it, else why not.
 std::optional<std::string> referenceFault(std::string_view text)
 {
-    constexpr std::size_t kLongest = 12; // "&#x0010FFFF;" and the like
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    if (soundReferenceLength(p, p + text.size()) > 0)
+        return std::nullopt;
+    constexpr std::size_t kLongest = 12; // "&#x0010FFFF;" and the like, as named in messages
     const auto semi = text.substr(0, kLongest + 2).find(';');
     if (semi == std::string_view::npos)
         return std::string("carattere & non seguito da un riferimento");
     const std::string_view name = text.substr(1, semi - 1);
-    if (name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot")
-        return std::nullopt;
     if (name.size() < 2 || name[0] != '#')
         return "entità non definita &" + xmlSafeText(name) + ";";
+    // A number: a character XML forbids, or no number at all.
     const bool hex = name[1] == 'x';
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    if (digits.empty())
-        return std::string("riferimento a un carattere non valido");
     std::uint32_t cp = 0;
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string_view::npos)
+        return std::string("riferimento a un carattere non valido");
     for (const char d : digits) {
-        int v;
-        if (d >= '0' && d <= '9')
-            v = d - '0';
-        else if (hex && d >= 'a' && d <= 'f')
-            v = d - 'a' + 10;
-        else if (hex && d >= 'A' && d <= 'F')
-            v = d - 'A' + 10;
-        else
-            return std::string("riferimento a un carattere non valido");
-        cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+        cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(d <= '9' ? d - '0' : (d | 0x20) - 'a' + 10);
         if (cp > 0x10FFFF)
             return std::string("riferimento a un carattere non valido");
     }
-    if (!isXmlChar(cp))
-        return forbidden(cp);
-    return std::nullopt;
+    return forbidden(cp);
 }
 
 // Checks encoding and characters of text; with `markup`, references and the sections whose
@@ -202,6 +192,16 @@ bool isXmlChar(std::uint32_t c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
            || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+std::string_view utf8PartText(const std::string& xml, std::string& converted, const std::string& partName,
+                              const std::string& displayPath)
+{
+    if (xml.size() < 2 || (xml[0] != '\xFF' && xml[0] != '\xFE'))
+        return xml;
+    converted = xml;
+    convertUtf16Part(converted, partName, displayPath);
+    return converted;
 }
 
 std::size_t soundReferenceLength(const unsigned char* p, const unsigned char* end)

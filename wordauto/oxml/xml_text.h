@@ -18,6 +18,11 @@ inline constexpr std::size_t kMaxXmlDepth = 1000;
 // when the UTF-16 is broken.
 void convertUtf16Part(std::string& text, const std::string& partName, const std::string& displayPath);
 
+// A part's text as UTF-8: the stored text itself, or its conversion from UTF-16 made into
+// `converted` (convertUtf16Part).
+std::string_view utf8PartText(const std::string& xml, std::string& converted, const std::string& partName,
+                              const std::string& displayPath);
+
 // Why the text is not what XML 1.0 allows in a part (bytes that are not UTF-8, characters XML
 // forbids, raw or as references, references to undefined entities, a DTD), or nothing when it
 // is. Well-formedness of the markup is left to the parser.

@@ -29,43 +29,14 @@ std::string shown(std::string_view name)
 
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// What each ASCII byte may be: the start of a name, a later character of one, text.
-enum : unsigned char { kNameStart = 1, kNamePart = 2, kText = 4 };
-
-constexpr std::array<unsigned char, 256> kAsciiClass = [] {
-    std::array<unsigned char, 256> t{};
-    for (int c = 0x20; c < 0x80; ++c)
-        t[c] = kText;
-    t['\t'] = t['\n'] = t['\r'] = kText;
-    for (int c = 'a'; c <= 'z'; ++c)
-        t[c] |= kNameStart | kNamePart;
-    for (int c = 'A'; c <= 'Z'; ++c)
-        t[c] |= kNameStart | kNamePart;
-    t['_'] |= kNameStart | kNamePart;
-    for (int c = '0'; c <= '9'; ++c)
-        t[c] |= kNamePart;
-    t['-'] |= kNamePart;
-    t['.'] |= kNamePart;
-    return t;
-}();
-
 struct QName {
     std::string_view prefix; // empty: none
     std::string_view local;
 };
 
-// Splits a qualified name by the full rule; false when it is not one.
-[[gnu::noinline]] bool splitAnyQName(const char* name, QName& out)
-{
-    const std::string_view whole(name);
-    const auto at = whole.find(':');
-    out = at == std::string_view::npos ? QName{{}, whole} : QName{whole.substr(0, at), whole.substr(at + 1)};
-    return (at == std::string_view::npos || isNcName(out.prefix)) && isNcName(out.local);
-}
-
 // Splits a qualified name; false when it is not one. Names of ASCII letters, as nearly all
 // are, take one pass.
-inline bool splitQName(const char* name, QName& out)
+inline bool splitNodeName(const char* name, QName& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(name);
     if (kAsciiClass[p[0]] & kNameStart) {
@@ -85,7 +56,7 @@ inline bool splitQName(const char* name, QName& out)
         }
     }
     // Beyond ASCII letters, or not a name at all.
-    return splitAnyQName(name, out);
+    return splitQName(name, out.prefix, out.local);
 }
 
 // Text taken literally: printable ASCII passes at a byte's cost, anything else is looked at.
@@ -296,7 +267,7 @@ private:
         for (auto a = element.first_attribute(); present(a); a = a.next_attribute()) {
             const char* name = a.name();
             QName an;
-            if (!splitQName(name, an)) [[unlikely]]
+            if (!splitNodeName(name, an)) [[unlikely]]
                 return failNamed("nome di attributo non valido ", name);
             const char* value = a.value();
             if (!isPlainText(value) && !charactersOk(value))
@@ -312,7 +283,7 @@ private:
         }
         const char* elementName = element.name();
         QName qname;
-        if (!splitQName(elementName, qname)) [[unlikely]]
+        if (!splitNodeName(elementName, qname)) [[unlikely]]
             return failNamed("nome di elemento non valido ", elementName);
         if (!qname.prefix.empty() && (qname.prefix == "xmlns" || !bound(qname.prefix))) [[unlikely]]
             return failNamed("prefisso non dichiarato ", qname.prefix);

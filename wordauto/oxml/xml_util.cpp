@@ -13,12 +13,7 @@ void loadXml(pugi::xml_document& doc, const std::string& text, const std::string
              const std::string& displayPath)
 {
     std::string converted;
-    std::string_view utf8 = text;
-    if (text.size() >= 2 && (text[0] == '\xFF' || text[0] == '\xFE')) {
-        converted = text;
-        convertUtf16Part(converted, partName, displayPath);
-        utf8 = converted;
-    }
+    const std::string_view utf8 = utf8PartText(text, converted, partName, displayPath);
     const bool sound = checkXmlBeforeParse(utf8, partName, displayPath);
     const auto result =
         doc.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);

@@ -424,7 +424,10 @@ private:
     {
         if (!startTag())
             return false;
-        while (!open_.empty()) {
+        while (depth_ != 0) {
+            fastRun();
+            if (depth_ == 0)
+                break;
             // Markup mostly follows markup.
             if (p_ == end_ || *p_ != '<')
                 p_ = findStop<'<', '&', ']'>(p_, end_);
@@ -452,6 +455,54 @@ private:
         return true;
     }
 
+    // Known tags, and end tags closing the element open, read with the state in locals for as
+    // long as they come; p_ is left at the first construct this does not take.
+    void fastRun()
+    {
+        if (end_ - p_ < static_cast<std::ptrdiff_t>(kLongestKnownTag + 16))
+            return;
+        const Byte* p = p_;
+        const Byte* const limit = end_ - (kLongestKnownTag + 16);
+        std::size_t depth = depth_;
+        std::string_view* const open = open_.data();
+        std::size_t scope = scope_.id();
+        while (p <= limit) {
+            if (*p != '<') {
+                p = findStop<'<', '&', ']'>(p, end_);
+                if (p > limit || *p != '<')
+                    break;
+            }
+            if (p[1] == '/') {
+                const std::string_view name = open[depth - 1];
+                const std::size_t n = name.size();
+                if (n > kLongestKnownTag || !sameBytes(reinterpret_cast<const Byte*>(name.data()), p + 2, n, end_)
+                    || p[2 + n] != '>')
+                    break;
+                p += n + 3;
+                if (scope_.leave(--depth))
+                    scope = scope_.id();
+                if (depth == 0)
+                    break;
+            } else {
+                const Byte* close = findGreater(p + 1, p + kLongestKnownTag);
+                if (!close)
+                    break;
+                const auto length = static_cast<std::size_t>(close + 1 - p);
+                KnownTag& slot = knownSlot(p, length);
+                if (slot.length != length || slot.scope != scope || !sameBytes(slot.text, p, length, end_)
+                    || depth + 1 >= kMaxXmlDepth)
+                    break;
+                if (slot.hits < 3)
+                    ++slot.hits;
+                if (!slot.empty)
+                    open[depth++] = {reinterpret_cast<const char*>(p + 1), slot.nameLength};
+                p = close + 1;
+            }
+        }
+        depth_ = depth;
+        p_ = p;
+    }
+
     // The markup at "<" inside the root.
     bool markup()
     {
@@ -476,7 +527,7 @@ private:
     bool endTag()
     {
         p_ += 2;
-        const std::string_view name = open_.back();
+        const std::string_view name = open_[depth_ - 1];
         const auto* open = reinterpret_cast<const Byte*>(name.data());
         if (static_cast<std::size_t>(end_ - p_) <= name.size() || !sameBytes(open, p_, name.size(), end_))
             return false;
@@ -488,7 +539,7 @@ private:
             if (!expect('>'))
                 return false;
         }
-        open_.pop_back();
+        --depth_;
         leaveScope();
         return true;
     }
@@ -496,34 +547,20 @@ private:
     bool startTag()
     {
         const Byte* from = p_;
-        const Byte* close = end_ - p_ >= 16 ? findGreater(p_ + 1, std::min(end_, p_ + kLongestKnownTag)) : nullptr;
-        KnownTag* slot = nullptr;
-        if (close) {
-            const auto length = static_cast<std::size_t>(close + 1 - p_);
-            slot = &knownSlot(p_, length);
-            if (slot->length == length && slot->scope == scope_.id() && sameBytes(slot->text, p_, length, end_)) {
-                slot->hits = static_cast<std::uint8_t>(std::min(slot->hits + 1, 3));
-                if (!slot->empty) {
-                    if (open_.size() + 1 >= kMaxXmlDepth)
-                        return false;
-                    open_.emplace_back(reinterpret_cast<const char*>(p_ + 1), slot->nameLength);
-                }
-                p_ = close + 1;
-                return true;
-            }
-        }
         std::size_t nameLength = 0;
         bool empty = false;
         bool declares = false;
         if (!readStartTag(nameLength, empty, declares))
             return false;
         // Known from now on, unless it opened declarations (read again, it would open them again).
-        if (slot && p_ == close + 1 && !declares) {
-            if (slot->hits > 0)
-                --slot->hits;
-            else
-                *slot = {from, static_cast<std::uint32_t>(p_ - from), scope_.id(), static_cast<std::uint16_t>(nameLength), empty, 0};
-        }
+        const auto length = static_cast<std::size_t>(p_ - from);
+        if (declares || length > kLongestKnownTag || end_ - from < 16)
+            return true;
+        KnownTag& slot = knownSlot(from, length);
+        if (slot.hits > 0)
+            --slot.hits;
+        else
+            slot = {from, static_cast<std::uint32_t>(length), scope_.id(), static_cast<std::uint16_t>(nameLength), empty, 0};
         return true;
     }
 
@@ -572,15 +609,16 @@ private:
             if (count == attributes_.size())
                 attributes_.emplace_back();
             // Declarations go in a space of their own, their prefix as local name.
+            // Set member by member: a whole new value would be built aside and copied over.
             Attribute& a = attributes_[count++];
-            if (name.prefix.empty() ? name.local == "xmlns" : name.prefix == "xmlns") {
-                declares = true;
-                a = {kXmlnsUri, name.prefix.empty() ? std::string_view() : name.local, value, true, references};
-            } else {
-                a = {name.prefix, name.local, value, false, references};
-            }
+            a.declares = name.prefix.empty() ? name.local == "xmlns" : name.prefix == "xmlns";
+            a.space = a.declares ? kXmlnsUri : name.prefix;
+            a.local = a.declares && name.prefix.empty() ? std::string_view() : name.local;
+            a.value = value;
+            a.references = references;
+            declares |= a.declares;
         }
-        const std::size_t depth = open_.size() + 1;
+        const std::size_t depth = depth_ + 1;
         if (depth >= kMaxXmlDepth)
             return false;
         if (declares && !declare(count, depth))
@@ -602,7 +640,7 @@ private:
         if (empty)
             leaveScope();
         else
-            open_.push_back(element.whole);
+            open_[depth_++] = element.whole;
         return true;
     }
 
@@ -620,7 +658,7 @@ private:
     }
 
     // Declarations of elements that are done with go out of scope.
-    void leaveScope() { scope_.leave(open_.size()); }
+    void leaveScope() { scope_.leave(depth_); }
 
     // Where a tag of `length` bytes at p is known, if anywhere; 16 bytes must be readable at p.
     KnownTag& knownSlot(const Byte* p, std::size_t length)
@@ -647,7 +685,8 @@ private:
     const Byte* p_;
     const Byte* end_;
     std::vector<KnownTag> known_ = std::vector<KnownTag>(kKnownTags);
-    std::vector<std::string_view> open_; // names of the elements open, the root first
+    std::vector<std::string_view> open_ = std::vector<std::string_view>(kMaxXmlDepth); // names of the elements open, the root first
+    std::size_t depth_ = 0;
     NamespaceScope scope_;
     std::vector<Attribute> attributes_;
 };

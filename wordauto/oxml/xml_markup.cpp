@@ -159,7 +159,9 @@ bool charactersOk(const Byte* from, const Byte* to)
 class SoundReader {
 public:
     explicit SoundReader(std::string_view text)
-        : p_(reinterpret_cast<const Byte*>(text.data())), end_(p_ + text.size())
+        : p_(reinterpret_cast<const Byte*>(text.data())), end_(p_ + text.size()),
+          // Most parts are small: what is made ready for each grows with it.
+          known_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 128, 64, kKnownTags)))
     {
     }
 
@@ -188,7 +190,7 @@ private:
         bool empty = false;
         std::uint8_t hits = 0; // what keeps it from tags seen once, which would push it out
     };
-    static constexpr std::size_t kKnownTags = 1024; // a power of two
+    static constexpr std::size_t kKnownTags = 1024; // at most; a power of two
     static constexpr std::size_t kLongestKnownTag = 256;
 
     bool at(std::string_view what) const
@@ -465,6 +467,8 @@ private:
         const Byte* const limit = end_ - (kLongestKnownTag + 16);
         std::size_t depth = depth_;
         std::string_view* const open = open_.data();
+        // Below kMaxXmlDepth: a tag that would go deeper is left to the reading anew.
+        const std::size_t room = open_.size();
         std::size_t scope = scope_.id();
         while (p <= limit) {
             if (*p != '<') {
@@ -490,7 +494,7 @@ private:
                 const auto length = static_cast<std::size_t>(close + 1 - p);
                 KnownTag& slot = knownSlot(p, length);
                 if (slot.length != length || slot.scope != scope || !sameBytes(slot.text, p, length, end_)
-                    || depth + 1 >= kMaxXmlDepth)
+                    || depth + 1 >= room)
                     break;
                 if (slot.hits < 3)
                     ++slot.hits;
@@ -637,10 +641,13 @@ private:
         const auto gathered = attributes_.begin() + static_cast<std::ptrdiff_t>(count);
         if (count > 1 && repeatedExpandedName(attributes_.begin(), gathered) != gathered)
             return false;
-        if (empty)
+        if (empty) {
             leaveScope();
-        else
+        } else {
+            if (depth_ == open_.size())
+                open_.resize(std::min(2 * open_.size(), kMaxXmlDepth));
             open_[depth_++] = element.whole;
+        }
         return true;
     }
 
@@ -679,13 +686,13 @@ private:
             }
         }
         const std::uint64_t h = (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^ length;
-        return known_[static_cast<std::size_t>(h >> 54) & (kKnownTags - 1)];
+        return known_[static_cast<std::size_t>(h >> 54) & (known_.size() - 1)];
     }
 
     const Byte* p_;
     const Byte* end_;
-    std::vector<KnownTag> known_ = std::vector<KnownTag>(kKnownTags);
-    std::vector<std::string_view> open_ = std::vector<std::string_view>(kMaxXmlDepth); // names of the elements open, the root first
+    std::vector<KnownTag> known_; // a power of two of them
+    std::vector<std::string_view> open_ = std::vector<std::string_view>(64); // names of the elements open, the root first
     std::size_t depth_ = 0;
     NamespaceScope scope_;
     std::vector<Attribute> attributes_;

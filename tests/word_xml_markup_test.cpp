@@ -120,6 +120,26 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
          "<r><aa/><" + std::string(300, 'n') + "><aa/></" + std::string(300, 'n') + "><aa/></r>" + room, true},
         {"a known empty tag as deep as may be", "<r><e/>" + nested(kMaxXmlDepth - 3, "<e/>") + "</r>" + room, true},
         {"a known empty tag deeper", "<r><e/>" + nested(kMaxXmlDepth - 2, "<e/>") + "</r>" + room, false},
+        // Tags alike but for their attribute values.
+        {"tags alike but for their values",
+         "<r xmlns:p=\"urn:p\"><a p:x=\"1\" y=\"2\"/><a p:x=\"33\" y=\"b c\"/><a p:x=\"\" y=\"/>=\"/><a p:x=\"4>\" y=\"5\"/></r>"
+             + room,
+         true},
+        {"alike but for a value with a reference, more than ASCII or apostrophes",
+         "<r><a x=\"1\"/><a x=\"&amp;\"/><a x=\"\xC3\xA0\"/><a x='2'/><a x=\"3\"/></r>" + room, true},
+        {"alike but for a raw < in a value", "<r><a x=\"1\"/><a x=\"<\"/></r>" + room, false},
+        {"alike but for a control character in a value", "<r><a x=\"1\"/><a x=\"\x01\"/></r>" + room, false},
+        {"alike but for a reference to a character not allowed", "<r><a x=\"1\"/><a x=\"&#1;\"/></r>" + room, false},
+        {"alike, the one not empty closed", "<r><a x=\"1\"/><a x=\"2\"></a></r>" + room, true},
+        {"alike, the one not empty left open", "<r><a x=\"1\"/><a x=\"2\"></r>" + room, false},
+        {"alike, the prefix bound only where the first stood",
+         "<r><s xmlns:p=\"urn:p\"><a p:x=\"1\"/></s><a p:x=\"2\"/></r>" + room, false},
+        {"alike with more attributes than are told apart",
+         "<r><a a=\"1\" b=\"1\" c=\"1\" d=\"1\" e=\"1\" f=\"1\" g=\"1\" h=\"1\" i=\"1\"/>"
+         "<a a=\"2\" b=\"2\" c=\"2\" d=\"2\" e=\"2\" f=\"2\" g=\"2\" h=\"2\" i=\"&#1;\"/></r>" + room,
+         false},
+        {"alike as deep as may be", "<r><e x=\"0\"/>" + nested(kMaxXmlDepth - 3, "<e x=\"9\"/>") + "</r>" + room, true},
+        {"alike deeper", "<r><e x=\"0\"/>" + nested(kMaxXmlDepth - 2, "<e x=\"9\"/>") + "</r>" + room, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

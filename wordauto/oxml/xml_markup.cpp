@@ -13,6 +13,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -148,6 +149,55 @@ std::uint64_t load64(const Byte* p)
     return v;
 }
 
+// Where the quotes of a start tag of `length` bytes at p stand, when they are what sets its
+// attribute values apart: every byte after the "<" printable ASCII but for '<', '&' and '\'', and
+// an even number of '"', two at least. Then two such tags alike outside their quotes are alike
+// in all that makes a tag sound: names, prefixes, the layout of the markup. Their values hold no
+// markup, reference or character beyond printable ASCII. The length rounded up to 16 bytes must
+// be readable at p.
+struct TagShape {
+    static constexpr std::size_t kQuotes = 16; // at most: eight attributes
+    std::array<std::uint8_t, kQuotes> quotes;  // from the "<"
+    std::size_t count = 0;                     // none: the tag has no shape to be known by
+};
+
+TagShape shapeOf(const Byte* p, std::size_t length)
+{
+    TagShape shape;
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i less = _mm_set1_epi8('<');
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i apostrophe = _mm_set1_epi8('\'');
+    const __m128i space = _mm_set1_epi8(0x20);
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < length; at += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        // Signed: bytes from 0x80 up are below 0x20 too.
+        const __m128i bad = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, less), _mm_cmpeq_epi8(x, amp)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(x, apostrophe), _mm_cmplt_epi8(x, space)));
+        unsigned inside = 0xFFFFu;
+        if (length - at < 16)
+            inside = (1u << (length - at)) - 1;
+        if (at == 0)
+            inside &= ~1u; // the tag's own "<"
+        if (static_cast<unsigned>(_mm_movemask_epi8(bad)) & inside)
+            return shape;
+        for (unsigned q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, quote))) & inside; q; q &= q - 1) {
+            if (count == TagShape::kQuotes)
+                return shape;
+            shape.quotes[count++] = static_cast<std::uint8_t>(at + static_cast<std::size_t>(std::countr_zero(q)));
+        }
+    }
+    if (count >= 2 && count % 2 == 0)
+        shape.count = count;
+#else
+    (void)p;
+    (void)length;
+#endif
+    return shape;
+}
+
 // The characters of text taken literally (a comment, a CDATA section, an instruction).
 bool charactersOk(const Byte* from, const Byte* to)
 {
@@ -161,7 +211,8 @@ public:
     explicit SoundReader(std::string_view text)
         : p_(reinterpret_cast<const Byte*>(text.data())), end_(p_ + text.size()),
           // Most parts are small: what is made ready for each grows with it.
-          known_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 128, 64, kKnownTags)))
+          known_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 128, 64, kKnownTags))),
+          shapes_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 1024, 16, kKnownShapes)))
     {
     }
 
@@ -190,7 +241,18 @@ private:
         bool empty = false;
         std::uint8_t hits = 0; // what keeps it from tags seen once, which would push it out
     };
+    // A start tag read before, known by what stands outside its attribute values: the tags that
+    // stand once each (a bookmark, a field's name) mostly differ from one another only there.
+    struct KnownShape {
+        const Byte* text = nullptr; // the tag it was read from
+        std::size_t scope = 0;
+        TagShape shape;
+        std::uint16_t length = 0;
+        std::uint16_t nameLength = 0;
+        bool empty = false;
+    };
     static constexpr std::size_t kKnownTags = 1024; // at most; a power of two
+    static constexpr std::size_t kKnownShapes = 256;
     static constexpr std::size_t kLongestKnownTag = 256;
 
     bool at(std::string_view what) const
@@ -492,14 +554,22 @@ private:
                 if (!close)
                     break;
                 const auto length = static_cast<std::size_t>(close + 1 - p);
-                KnownTag& slot = knownSlot(p, length);
-                if (slot.length != length || slot.scope != scope || !sameBytes(slot.text, p, length, end_)
-                    || depth + 1 >= room)
+                if (depth + 1 >= room)
                     break;
-                if (slot.hits < 3)
-                    ++slot.hits;
-                if (!slot.empty)
-                    open[depth++] = {reinterpret_cast<const char*>(p + 1), slot.nameLength};
+                KnownTag& slot = knownSlot(p, length);
+                std::size_t nameLength = slot.nameLength;
+                bool empty = slot.empty;
+                if (slot.length == length && slot.scope == scope && sameBytes(slot.text, p, length, end_)) {
+                    if (slot.hits < 3)
+                        ++slot.hits;
+                } else if (const KnownShape* known = knownShape(p, length, scope)) {
+                    nameLength = known->nameLength;
+                    empty = known->empty;
+                } else {
+                    break;
+                }
+                if (!empty)
+                    open[depth++] = {reinterpret_cast<const char*>(p + 1), nameLength};
                 p = close + 1;
             }
         }
@@ -565,6 +635,12 @@ private:
             --slot.hits;
         else
             slot = {from, static_cast<std::uint32_t>(length), scope_.id(), static_cast<std::uint16_t>(nameLength), empty, 0};
+        if (end_ - from >= static_cast<std::ptrdiff_t>(length + 16)) {
+            const TagShape shape = shapeOf(from, length);
+            if (shape.count)
+                shapeSlot(from, shape) = {from, scope_.id(), shape, static_cast<std::uint16_t>(length),
+                                          static_cast<std::uint16_t>(nameLength), empty};
+        }
         return true;
     }
 
@@ -689,9 +765,56 @@ private:
         return known_[static_cast<std::size_t>(h >> 54) & (known_.size() - 1)];
     }
 
+    // The stretches of a tag outside its attribute values, quotes included: from the "<" to the
+    // first quote, from each closing quote to the next opening one, from the last to the ">".
+    static std::size_t stretches(const TagShape& shape) { return shape.count / 2 + 1; }
+    static std::pair<std::size_t, std::size_t> stretch(const TagShape& shape, std::size_t length, std::size_t i)
+    {
+        const std::size_t from = i == 0 ? 0 : shape.quotes[2 * i - 1];
+        const std::size_t to = i == shape.count / 2 ? length : shape.quotes[2 * i] + std::size_t{1};
+        return {from, to - from};
+    }
+
+    // Where a tag of that shape is known, if anywhere: by the bytes outside its values but for
+    // the last stretch (mostly "/>" or ">"). 16 bytes past the tag must be readable.
+    KnownShape& shapeSlot(const Byte* p, const TagShape& shape)
+    {
+        std::uint64_t h = shape.count;
+        for (std::size_t i = 0; i + 1 < stretches(shape); ++i) {
+            const auto [from, n] = stretch(shape, 0, i); // the length only bounds the last
+            std::uint64_t v = load64(p + from);
+            if (n < 8)
+                v &= (std::uint64_t{1} << (8 * n)) - 1;
+            else
+                v ^= load64(p + from + n - 8) << 1;
+            h = (h ^ v ^ n) * 0x9E3779B97F4A7C15ull;
+        }
+        return shapes_[static_cast<std::size_t>(h >> 56) & (shapes_.size() - 1)];
+    }
+
+    // The tag known by its shape that a start tag of `length` bytes at p is alike to under these
+    // declarations, if one is.
+    const KnownShape* knownShape(const Byte* p, std::size_t length, std::size_t scope)
+    {
+        const TagShape shape = shapeOf(p, length);
+        if (!shape.count)
+            return nullptr;
+        const KnownShape& known = shapeSlot(p, shape);
+        if (!known.text || known.shape.count != shape.count || known.scope != scope)
+            return nullptr;
+        for (std::size_t i = 0; i < stretches(shape); ++i) {
+            const auto [from, n] = stretch(shape, length, i);
+            const auto [knownFrom, knownN] = stretch(known.shape, known.length, i);
+            if (n != knownN || !sameBytes(known.text + knownFrom, p + from, n, end_))
+                return nullptr;
+        }
+        return &known;
+    }
+
     const Byte* p_;
     const Byte* end_;
     std::vector<KnownTag> known_; // a power of two of them
+    std::vector<KnownShape> shapes_; // as well
     std::vector<std::string_view> open_ = std::vector<std::string_view>(64); // names of the elements open, the root first
     std::size_t depth_ = 0;
     NamespaceScope scope_;

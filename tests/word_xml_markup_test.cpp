@@ -140,6 +140,30 @@ TEST(XmlMarkupTest, WhatItTakesAsStoredAConformingParserReads)
          false},
         {"alike as deep as may be", "<r><e x=\"0\"/>" + nested(kMaxXmlDepth - 3, "<e x=\"9\"/>") + "</r>" + room, true},
         {"alike deeper", "<r><e x=\"0\"/>" + nested(kMaxXmlDepth - 2, "<e x=\"9\"/>") + "</r>" + room, false},
+        // Runs of tags met again: the first time round their tags are read anew, the second the
+        // run is learnt, the third it is met again.
+        {"a run met again where it would close another element than it did",
+         "<r><x><b>0</b><cc/></x><y></y><x><b>1</b><cc/><cc/><cc/></x><y><b>2</b><cc/><cc/><cc/></x><y><b>3</b></y></r>"
+             + room,
+         false},
+        {"a run met again where it would close the element whose declarations are in scope",
+         "<r><u xmlns:p=\"urn:p\"><u><t>0</t><cc/><p:q/></u><t></t><u><t>1</t><cc/><cc/></u><p:q/><t>2</t><cc/><cc/></u>"
+         "<p:q/><t>3</t></r>"
+             + room,
+         false},
+        {"a run met again where the prefix it uses is no longer bound",
+         "<r><s xmlns:p=\"urn:p\"><t>0</t><cc/><p:q/><t></t><t>1</t><cc/><cc/><p:q/><t>2</t></s><t>3</t><cc/><cc/><p:q/>"
+         "<t>4</t></r>"
+             + room,
+         false},
+        {"a run met again as deep as may be",
+         "<r><t>0</t><cc/><t></t><t>1</t><cc/><cc/><cc/><t><t>x</t></t>"
+             + nested(kMaxXmlDepth - 4, "<t>1</t><cc/><cc/><cc/><t><t>x</t></t>") + "</r>" + room,
+         true},
+        {"a run met again deeper",
+         "<r><t>0</t><cc/><t></t><t>1</t><cc/><cc/><cc/><t><t>x</t></t>"
+             + nested(kMaxXmlDepth - 3, "<t>1</t><cc/><cc/><cc/><t><t>x</t></t>") + "</r>" + room,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

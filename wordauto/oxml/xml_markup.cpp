@@ -198,6 +198,18 @@ TagShape shapeOf(const Byte* p, std::size_t length)
     return shape;
 }
 
+// Slots found by a hash, a power of two of them made once.
+template <typename Slot>
+class SlotTable {
+public:
+    explicit SlotTable(std::size_t size) : slots_(std::bit_ceil(size)), mask_(slots_.size() - 1) {}
+    Slot& operator[](std::uint64_t hash) { return slots_[static_cast<std::size_t>(hash) & mask_]; }
+
+private:
+    std::vector<Slot> slots_;
+    std::size_t mask_;
+};
+
 // The characters of text taken literally (a comment, a CDATA section, an instruction).
 bool charactersOk(const Byte* from, const Byte* to)
 {
@@ -211,8 +223,9 @@ public:
     explicit SoundReader(std::string_view text)
         : p_(reinterpret_cast<const Byte*>(text.data())), end_(p_ + text.size()),
           // Most parts are small: what is made ready for each grows with it.
-          known_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 128, 64, kKnownTags))),
-          shapes_(std::bit_ceil(std::clamp<std::size_t>(text.size() / 1024, 16, kKnownShapes)))
+          known_(std::clamp<std::size_t>(text.size() / 128, 64, kKnownTags)),
+          shapes_(std::clamp<std::size_t>(text.size() / 1024, 16, kKnownShapes)),
+          runs_(std::clamp<std::size_t>(text.size() / 1024, 16, kKnownRuns))
     {
     }
 
@@ -251,8 +264,27 @@ private:
         std::uint16_t nameLength = 0;
         bool empty = false;
     };
-    static constexpr std::size_t kKnownTags = 1024; // at most; a power of two
+    // A run of tags read before, one after another with nothing between them: the same bytes
+    // read the same where the elements they close are the ones open, under the same declarations.
+    struct KnownRun {
+        static constexpr std::size_t kMost = 8; // elements it closes that were open before it, and that it leaves open
+        const Byte* text = nullptr;
+        std::size_t scope = 0;
+        std::uint8_t length = 0;
+        std::uint8_t closes = 0;
+        std::uint8_t opens = 0;
+        std::uint8_t reach = 0; // how much deeper than where it began a start tag in it stands, plus one
+        std::array<std::uint8_t, kMost> closeAt{}; // the names of its end tags closing those, innermost first
+        std::array<std::uint8_t, kMost> closeLength{};
+        std::array<std::uint8_t, kMost> openAt{}; // the names of its start tags left open, outermost first
+        std::array<std::uint8_t, kMost> openLength{};
+    };
+    static constexpr std::size_t kShortestRun = 8;
+    static constexpr std::size_t kLongestRun = 112;
+    // At most, of each; powers of two.
+    static constexpr std::size_t kKnownTags = 1024;
     static constexpr std::size_t kKnownShapes = 256;
+    static constexpr std::size_t kKnownRuns = 256;
     static constexpr std::size_t kLongestKnownTag = 256;
 
     bool at(std::string_view what) const
@@ -520,7 +552,8 @@ private:
     }
 
     // Known tags, and end tags closing the element open, read with the state in locals for as
-    // long as they come; p_ is left at the first construct this does not take.
+    // long as they come; p_ is left at the first construct this does not take. Tags that follow
+    // one another with nothing between are also known as runs, and a run met again is taken whole.
     void fastRun()
     {
         if (end_ - p_ < static_cast<std::ptrdiff_t>(kLongestKnownTag + 16))
@@ -532,40 +565,85 @@ private:
         // Below kMaxXmlDepth: a tag that would go deeper is left to the reading anew.
         const std::size_t room = open_.size();
         std::size_t scope = scope_.id();
+        std::size_t declaredAt = scope_.innermostDepth();
+        RunRecord run; // the run being read tag by tag, if any
         while (p <= limit) {
             if (*p != '<') {
+                learnRun(run, p);
                 p = findStop<'<', '&', ']'>(p, end_);
                 if (p > limit || *p != '<')
                     break;
+            }
+            if (run.spoiled)
+                run = {}; // what follows may begin one
+            if (!run.from) {
+                if (const KnownRun* known = knownRun(p, depth, room, scope, declaredAt, open)) {
+                    depth -= known->closes;
+                    for (std::size_t i = 0; i < known->opens; ++i)
+                        open[depth + i] = {reinterpret_cast<const char*>(p + known->openAt[i]), known->openLength[i]};
+                    depth += known->opens;
+                    p += known->length;
+                    continue;
+                }
+                run = {p, scope};
             }
             if (p[1] == '/') {
                 const std::string_view name = open[depth - 1];
                 const std::size_t n = name.size();
                 if (n > kLongestKnownTag || !sameBytes(reinterpret_cast<const Byte*>(name.data()), p + 2, n, end_)
-                    || p[2 + n] != '>')
+                    || p[2 + n] != '>') {
+                    learnRun(run, p);
                     break;
+                }
+                if (p + n + 3 - run.from > static_cast<std::ptrdiff_t>(kLongestRun)) {
+                    if (run.from != p) {
+                        learnRun(run, p); // this tag may begin one
+                        continue;
+                    }
+                    run.spoiled = true; // longer than any by itself
+                }
+                run.closing(p + 2, n);
                 p += n + 3;
-                if (scope_.leave(--depth))
+                if (--depth < declaredAt) {
+                    // Its declarations go out of scope: a run that closes it is not one to know.
+                    run.spoiled = true;
+                    learnRun(run, p);
+                    scope_.leave(depth);
                     scope = scope_.id();
-                if (depth == 0)
+                    declaredAt = scope_.innermostDepth();
+                }
+                if (depth == 0) {
+                    run.spoiled = true; // the root's end: not one to be met again
                     break;
+                }
             } else {
                 const Byte* close = findGreater(p + 1, p + kLongestKnownTag);
-                if (!close)
+                if (!close || depth + 1 >= room) {
+                    learnRun(run, p);
                     break;
+                }
                 const auto length = static_cast<std::size_t>(close + 1 - p);
-                if (depth + 1 >= room)
-                    break;
+                if (close + 1 - run.from > static_cast<std::ptrdiff_t>(kLongestRun)) {
+                    if (run.from != p) {
+                        learnRun(run, p);
+                        continue;
+                    }
+                    run.spoiled = true;
+                }
                 KnownTag& slot = knownSlot(p, length);
                 std::size_t nameLength = slot.nameLength;
                 bool empty = slot.empty;
                 if (slot.length == length && slot.scope == scope && sameBytes(slot.text, p, length, end_)) {
                     if (slot.hits < 3)
                         ++slot.hits;
+                    run.opening(p + 1, nameLength, empty);
                 } else if (const KnownShape* known = knownShape(p, length, scope)) {
+                    // Its values are most likely its own: a run holding it would not be met again.
+                    learnRun(run, p);
                     nameLength = known->nameLength;
                     empty = known->empty;
                 } else {
+                    learnRun(run, p);
                     break;
                 }
                 if (!empty)
@@ -573,8 +651,87 @@ private:
                 p = close + 1;
             }
         }
+        learnRun(run, p);
         depth_ = depth;
         p_ = p;
+    }
+
+    // What a run read tag by tag does, as it is read.
+    struct RunRecord {
+        const Byte* from = nullptr; // none is being read
+        std::size_t scope = 0;
+        KnownRun run{};
+        bool spoiled = false;
+
+        void closing(const Byte* name, std::size_t n)
+        {
+            if (run.opens > 0) {
+                --run.opens; // one it opened
+            } else if (run.closes == KnownRun::kMost) {
+                spoiled = true;
+            } else {
+                run.closeAt[run.closes] = static_cast<std::uint8_t>(name - from);
+                run.closeLength[run.closes++] = static_cast<std::uint8_t>(n);
+            }
+        }
+        void opening(const Byte* name, std::size_t n, bool empty)
+        {
+            // The depth a start tag stands at above where the run began, plus one.
+            const auto reach = static_cast<std::ptrdiff_t>(run.opens) - static_cast<std::ptrdiff_t>(run.closes) + 1;
+            if (reach > static_cast<std::ptrdiff_t>(run.reach))
+                run.reach = static_cast<std::uint8_t>(reach);
+            if (empty)
+                return;
+            if (run.opens == KnownRun::kMost) {
+                spoiled = true;
+                return;
+            }
+            run.openAt[run.opens] = static_cast<std::uint8_t>(name - from);
+            run.openLength[run.opens++] = static_cast<std::uint8_t>(n);
+        }
+    };
+
+    // Ends the run being read at `to`, known from now on when it is long enough to be told by.
+    void learnRun(RunRecord& record, const Byte* to)
+    {
+        if (!record.from)
+            return;
+        // A run is found by its first 16 bytes: a shorter one only where what follows it is a tag,
+        // most likely the same one each time, and not text.
+        const auto length = static_cast<std::size_t>(to - record.from);
+        if (!record.spoiled && (length >= 16 || (length >= kShortestRun && to < end_ && *to == '<'))) {
+            record.run.text = record.from;
+            record.run.scope = record.scope;
+            record.run.length = static_cast<std::uint8_t>(length);
+            runSlot(record.from) = record.run;
+        }
+        record = {};
+    }
+
+    // Where a run beginning with the 16 bytes at p is known, if anywhere.
+    KnownRun& runSlot(const Byte* p)
+    {
+        const std::uint64_t h = (load64(p) * 0x9E3779B97F4A7C15ull) ^ (load64(p + 8) * 0xC2B2AE3D27D4EB4Full);
+        return runs_[h >> 56];
+    }
+
+    // The run known from p, if there is one and it may be taken here: the same bytes under the
+    // same declarations, closing the elements open that it closed when it was read (none of them
+    // the root or one whose declarations are in scope), with room for what it opens.
+    const KnownRun* knownRun(const Byte* p, std::size_t depth, std::size_t room, std::size_t scope,
+                             std::size_t declaredAt, const std::string_view* open)
+    {
+        const KnownRun& known = runSlot(p);
+        if (!known.text || known.scope != scope || depth <= known.closes || depth - known.closes < declaredAt
+            || depth + known.reach >= room || !sameBytes(known.text, p, known.length, end_))
+            return nullptr;
+        for (std::size_t i = 0; i < known.closes; ++i) {
+            const std::string_view name = open[depth - 1 - i];
+            if (name.size() != known.closeLength[i]
+                || !sameBytes(reinterpret_cast<const Byte*>(name.data()), p + known.closeAt[i], name.size(), end_))
+                return nullptr;
+        }
+        return &known;
     }
 
     // The markup at "<" inside the root.
@@ -762,7 +919,7 @@ private:
             }
         }
         const std::uint64_t h = (lo * 0x9E3779B97F4A7C15ull) ^ (hi * 0xC2B2AE3D27D4EB4Full) ^ length;
-        return known_[static_cast<std::size_t>(h >> 54) & (known_.size() - 1)];
+        return known_[h >> 54];
     }
 
     // The stretches of a tag outside its attribute values, quotes included: from the "<" to the
@@ -775,21 +932,18 @@ private:
         return {from, to - from};
     }
 
-    // Where a tag of that shape is known, if anywhere: by the bytes outside its values but for
-    // the last stretch (mostly "/>" or ">"). 16 bytes past the tag must be readable.
+    // Where a tag of that shape is known, if anywhere. 16 bytes past the tag must be readable.
     KnownShape& shapeSlot(const Byte* p, const TagShape& shape)
     {
-        std::uint64_t h = shape.count;
-        for (std::size_t i = 0; i + 1 < stretches(shape); ++i) {
-            const auto [from, n] = stretch(shape, 0, i); // the length only bounds the last
-            std::uint64_t v = load64(p + from);
-            if (n < 8)
-                v &= (std::uint64_t{1} << (8 * n)) - 1;
-            else
-                v ^= load64(p + from + n - 8) << 1;
-            h = (h ^ v ^ n) * 0x9E3779B97F4A7C15ull;
-        }
-        return shapes_[static_cast<std::size_t>(h >> 56) & (shapes_.size() - 1)];
+        // The first stretch: the element's name and its first attribute's.
+        const std::size_t n = shape.quotes[0] + std::size_t{1};
+        std::uint64_t v = load64(p);
+        if (n < 8)
+            v &= (std::uint64_t{1} << (8 * n)) - 1;
+        else
+            v ^= load64(p + n - 8) << 1;
+        const std::uint64_t h = (v ^ n ^ (shape.count << 8)) * 0x9E3779B97F4A7C15ull;
+        return shapes_[h >> 56];
     }
 
     // The tag known by its shape that a start tag of `length` bytes at p is alike to under these
@@ -813,8 +967,9 @@ private:
 
     const Byte* p_;
     const Byte* end_;
-    std::vector<KnownTag> known_; // a power of two of them
-    std::vector<KnownShape> shapes_; // as well
+    SlotTable<KnownTag> known_;
+    SlotTable<KnownShape> shapes_;
+    SlotTable<KnownRun> runs_;
     std::vector<std::string_view> open_ = std::vector<std::string_view>(64); // names of the elements open, the root first
     std::size_t depth_ = 0;
     NamespaceScope scope_;

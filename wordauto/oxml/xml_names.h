@@ -67,6 +67,8 @@ public:
     // Which declarations are in scope: the same number for the same declarations, whatever
     // was declared and left in between.
     std::size_t id() const { return bindings_.empty() ? 0 : bindings_.back().id; }
+    // The depth of the element whose declaration is the innermost in scope; 0 when none is.
+    std::size_t innermostDepth() const { return bindings_.empty() ? 0 : bindings_.back().depth; }
     // Drops the declarations of elements deeper than `depth`; false when there were none.
     bool leave(std::size_t depth)
     {

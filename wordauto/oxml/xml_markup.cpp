@@ -159,6 +159,16 @@ struct TagShape {
     static constexpr std::size_t kQuotes = 16; // at most: eight attributes
     std::array<std::uint8_t, kQuotes> quotes;  // from the "<"
     std::size_t count = 0;                     // none: the tag has no shape to be known by
+
+    // The stretches of the tag outside its attribute values, quotes included: from the "<" to the
+    // first quote, from each closing quote to the next opening one, from the last to the ">".
+    std::size_t stretches() const { return count / 2 + 1; }
+    std::pair<std::size_t, std::size_t> stretch(std::size_t length, std::size_t i) const
+    {
+        const std::size_t from = i == 0 ? 0 : quotes[2 * i - 1];
+        const std::size_t to = i == count / 2 ? length : quotes[2 * i] + std::size_t{1};
+        return {from, to - from};
+    }
 };
 
 TagShape shapeOf(const Byte* p, std::size_t length)
@@ -576,7 +586,7 @@ private:
             }
             if (run.spoiled)
                 run = {}; // what follows may begin one
-            if (!run.from) {
+            if (!run.text) {
                 if (const KnownRun* known = knownRun(p, depth, room, scope, declaredAt, open)) {
                     depth -= known->closes;
                     for (std::size_t i = 0; i < known->opens; ++i)
@@ -585,29 +595,22 @@ private:
                     p += known->length;
                     continue;
                 }
-                run = {p, scope};
+                run.text = p;
+                run.scope = scope;
             }
             if (p[1] == '/') {
                 const std::string_view name = open[depth - 1];
                 const std::size_t n = name.size();
                 if (n > kLongestKnownTag || !sameBytes(reinterpret_cast<const Byte*>(name.data()), p + 2, n, end_)
-                    || p[2 + n] != '>') {
-                    learnRun(run, p);
+                    || p[2 + n] != '>')
                     break;
-                }
-                if (p + n + 3 - run.from > static_cast<std::ptrdiff_t>(kLongestRun)) {
-                    if (run.from != p) {
-                        learnRun(run, p); // this tag may begin one
-                        continue;
-                    }
-                    run.spoiled = true; // longer than any by itself
-                }
+                if (!joinsRun(run, p, p + n + 3))
+                    continue;
                 run.closing(p + 2, n);
                 p += n + 3;
                 if (--depth < declaredAt) {
                     // Its declarations go out of scope: a run that closes it is not one to know.
-                    run.spoiled = true;
-                    learnRun(run, p);
+                    run = {};
                     scope_.leave(depth);
                     scope = scope_.id();
                     declaredAt = scope_.innermostDepth();
@@ -618,18 +621,11 @@ private:
                 }
             } else {
                 const Byte* close = findGreater(p + 1, p + kLongestKnownTag);
-                if (!close || depth + 1 >= room) {
-                    learnRun(run, p);
+                if (!close || depth + 1 >= room)
                     break;
-                }
+                if (!joinsRun(run, p, close + 1))
+                    continue;
                 const auto length = static_cast<std::size_t>(close + 1 - p);
-                if (close + 1 - run.from > static_cast<std::ptrdiff_t>(kLongestRun)) {
-                    if (run.from != p) {
-                        learnRun(run, p);
-                        continue;
-                    }
-                    run.spoiled = true;
-                }
                 KnownTag& slot = knownSlot(p, length);
                 std::size_t nameLength = slot.nameLength;
                 bool empty = slot.empty;
@@ -643,7 +639,6 @@ private:
                     nameLength = known->nameLength;
                     empty = known->empty;
                 } else {
-                    learnRun(run, p);
                     break;
                 }
                 if (!empty)
@@ -651,61 +646,71 @@ private:
                 p = close + 1;
             }
         }
-        learnRun(run, p);
+        learnRun(run, p); // what was read of it up to here
         depth_ = depth;
         p_ = p;
     }
 
-    // What a run read tag by tag does, as it is read.
-    struct RunRecord {
-        const Byte* from = nullptr; // none is being read
-        std::size_t scope = 0;
-        KnownRun run{};
-        bool spoiled = false;
+    // A run being read tag by tag, from `text` on (none when null), as far as it has come.
+    struct RunRecord : KnownRun {
+        bool spoiled = false; // not one to be known
 
         void closing(const Byte* name, std::size_t n)
         {
-            if (run.opens > 0) {
-                --run.opens; // one it opened
-            } else if (run.closes == KnownRun::kMost) {
+            if (opens > 0) {
+                --opens; // one it opened
+            } else if (closes == kMost) {
                 spoiled = true;
             } else {
-                run.closeAt[run.closes] = static_cast<std::uint8_t>(name - from);
-                run.closeLength[run.closes++] = static_cast<std::uint8_t>(n);
+                closeAt[closes] = static_cast<std::uint8_t>(name - text);
+                closeLength[closes++] = static_cast<std::uint8_t>(n);
             }
         }
         void opening(const Byte* name, std::size_t n, bool empty)
         {
             // The depth a start tag stands at above where the run began, plus one.
-            const auto reach = static_cast<std::ptrdiff_t>(run.opens) - static_cast<std::ptrdiff_t>(run.closes) + 1;
-            if (reach > static_cast<std::ptrdiff_t>(run.reach))
-                run.reach = static_cast<std::uint8_t>(reach);
+            const auto above = static_cast<std::ptrdiff_t>(opens) - static_cast<std::ptrdiff_t>(closes) + 1;
+            if (above > static_cast<std::ptrdiff_t>(reach))
+                reach = static_cast<std::uint8_t>(above);
             if (empty)
                 return;
-            if (run.opens == KnownRun::kMost) {
+            if (opens == kMost) {
                 spoiled = true;
                 return;
             }
-            run.openAt[run.opens] = static_cast<std::uint8_t>(name - from);
-            run.openLength[run.opens++] = static_cast<std::uint8_t>(n);
+            openAt[opens] = static_cast<std::uint8_t>(name - text);
+            openLength[opens++] = static_cast<std::uint8_t>(n);
         }
     };
 
-    // Ends the run being read at `to`, known from now on when it is long enough to be told by.
-    void learnRun(RunRecord& record, const Byte* to)
+    // Whether the tag from p to `after` goes on the run being read. When it would make the run
+    // too long, the run ends before it, for the tag to begin one (false); a tag longer than any
+    // run by itself goes on a run that will not be known.
+    bool joinsRun(RunRecord& run, const Byte* p, const Byte* after)
     {
-        if (!record.from)
+        if (after - run.text <= static_cast<std::ptrdiff_t>(kLongestRun))
+            return true;
+        if (run.text != p) {
+            learnRun(run, p);
+            return false;
+        }
+        run.spoiled = true;
+        return true;
+    }
+
+    // Ends the run being read at `to`, known from now on when it is long enough to be told by.
+    void learnRun(RunRecord& run, const Byte* to)
+    {
+        if (!run.text)
             return;
         // A run is found by its first 16 bytes: a shorter one only where what follows it is a tag,
         // most likely the same one each time, and not text.
-        const auto length = static_cast<std::size_t>(to - record.from);
-        if (!record.spoiled && (length >= 16 || (length >= kShortestRun && to < end_ && *to == '<'))) {
-            record.run.text = record.from;
-            record.run.scope = record.scope;
-            record.run.length = static_cast<std::uint8_t>(length);
-            runSlot(record.from) = record.run;
+        const auto length = static_cast<std::size_t>(to - run.text);
+        if (!run.spoiled && (length >= 16 || (length >= kShortestRun && to < end_ && *to == '<'))) {
+            run.length = static_cast<std::uint8_t>(length);
+            runSlot(run.text) = run;
         }
-        record = {};
+        run = {};
     }
 
     // Where a run beginning with the 16 bytes at p is known, if anywhere.
@@ -922,16 +927,6 @@ private:
         return known_[h >> 54];
     }
 
-    // The stretches of a tag outside its attribute values, quotes included: from the "<" to the
-    // first quote, from each closing quote to the next opening one, from the last to the ">".
-    static std::size_t stretches(const TagShape& shape) { return shape.count / 2 + 1; }
-    static std::pair<std::size_t, std::size_t> stretch(const TagShape& shape, std::size_t length, std::size_t i)
-    {
-        const std::size_t from = i == 0 ? 0 : shape.quotes[2 * i - 1];
-        const std::size_t to = i == shape.count / 2 ? length : shape.quotes[2 * i] + std::size_t{1};
-        return {from, to - from};
-    }
-
     // Where a tag of that shape is known, if anywhere. 16 bytes past the tag must be readable.
     KnownShape& shapeSlot(const Byte* p, const TagShape& shape)
     {
@@ -956,9 +951,9 @@ private:
         const KnownShape& known = shapeSlot(p, shape);
         if (!known.text || known.shape.count != shape.count || known.scope != scope)
             return nullptr;
-        for (std::size_t i = 0; i < stretches(shape); ++i) {
-            const auto [from, n] = stretch(shape, length, i);
-            const auto [knownFrom, knownN] = stretch(known.shape, known.length, i);
+        for (std::size_t i = 0; i < shape.stretches(); ++i) {
+            const auto [from, n] = shape.stretch(length, i);
+            const auto [knownFrom, knownN] = known.shape.stretch(known.length, i);
             if (n != knownN || !sameBytes(known.text + knownFrom, p + from, n, end_))
                 return nullptr;
         }
